@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+
+namespace engine {
+
+// The program's upper-casing: every letter to its capital, the Danish letters included.
+QString danishUpper(const QString& text);
+// The same on UTF-8 bytes, with a fast path for ASCII and Latin-1 letters.
+std::string danishUpperUtf8(std::string_view utf8);
+
+// Danish order ignoring letter case: A..Z, then Æ, Ø, Å (Ä and Ö sort with Æ and Ø).
+// Texts that differ only in letter case compare equal.
+int danishCompare(const QString& a, const QString& b);
+int danishCompareUtf8(std::string_view a, std::string_view b);
+bool danishEqualsIgnoreCase(const QString& a, const QString& b);
+
+// LIKE of the local SQL: "%" matches any run of characters; every other character
+// (the "_" included) stands for itself; letter case counts.
+bool sqlLike(std::string_view text, std::string_view pattern);
+
+// Registers on a connection: the collation "DANISH", and the functions sb_upper(x),
+// sb_like(pattern, text) and sb_match(value, pattern, prefix, caseInsensitive).
+void registerSqlFunctions(sqlite3* db);
+
+} // namespace engine

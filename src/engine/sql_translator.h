@@ -1,0 +1,43 @@
+#pragma once
+
+#include "field_def.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <vector>
+
+namespace engine {
+
+struct StoredTable;
+
+// The local SQL dialect:
+//   SELECT * FROM "file" [ , "file" ] [ WHERE condition ] [ ORDER BY column [ASC|DESC] ]
+// condition: comparisons (=, <>, <, >, <=, >=), LIKE with "%" as the only wildcard,
+// AND, OR, NOT, parentheses, UPPER(x), + joining text, text constants in single or
+// double quotes, numbers, named parameters (:name) and column names (any letter case,
+// optionally qualified by the table's file name). Table files stand in double quotes.
+// Text ordering is Danish, ignoring letter case.
+//
+// A statement is parsed and written out anew for SQLite: nothing of the original text
+// is passed through, and every constant is bound as a parameter.
+struct TranslatedSql {
+    QString sql; // SQLite text with ?NNN parameters
+    // One entry per SQLite parameter, in order: a constant, or a named parameter.
+    struct Binding {
+        QVariant constant;
+        QString parameterName; // non-empty for :name
+    };
+    std::vector<Binding> bindings;
+    // The result's columns in order, with their stored field definitions.
+    std::vector<FieldDef> columns;
+};
+
+// Finds (and attaches) a table by its file name; throws Error when it cannot.
+using TableResolver = std::function<const StoredTable&(const QString& fileName)>;
+
+// Throws engine::Error with a readable message for any text outside the dialect.
+TranslatedSql translateSql(const QString& localSql, const TableResolver& resolveTable);
+
+} // namespace engine

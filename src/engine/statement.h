@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace engine {
+
+// A prepared SQLite statement, finalized on destruction.
+class Statement {
+public:
+    Statement() = default;
+    Statement(sqlite3* db, const QString& sql); // throws Error
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void bind(int position, const QVariant& value); // 1-based; null QVariant binds NULL
+    void bindText(int position, const QString& text);
+    int parameterIndex(const QString& name) const; // 0 when not present
+    bool step();                                   // true while a row is ready; throws Error
+    void reset();                                  // ready to run again, bindings cleared
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QString columnDeclType(int column) const;
+    bool isNull(int column) const;
+    qint64 int64(int column) const;
+    double real(int column) const;
+    QString text(int column) const;
+    QVariant value(int column) const; // by the stored type: qint64, double, QString or null
+
+    sqlite3_stmt* handle() const { return m_stmt; }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// Resets a statement (from a cache) when leaving scope.
+class StatementUse {
+public:
+    explicit StatementUse(Statement& statement) : m_statement(statement) {}
+    ~StatementUse() { m_statement.reset(); }
+    Statement* operator->() { return &m_statement; }
+    Statement& operator*() { return m_statement; }
+
+private:
+    Statement& m_statement;
+};
+
+} // namespace engine
