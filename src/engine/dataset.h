@@ -67,8 +67,11 @@ public:
     int recNo() const;
     virtual void setRecNo(int recNo);
 
-    // A value of any visible row (0-based), without moving the cursor: for grids.
+    // A value of any visible row (0-based), without moving the cursor: for grids. While a
+    // row is being inserted it is shown at displayRow() and counted in displayRowCount().
     virtual QVariant rowValue(int row, int fieldIndex) const = 0;
+    virtual int displayRowCount() const { return recordCount(); }
+    virtual int displayRow() const { return m_row; }
 
     // Change notices; the returned id removes the listener again.
     int addListener(ChangeListener listener);

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 namespace engine {
@@ -67,6 +66,8 @@ public:
     void setRecNo(int recNo) override;
     int recordCount() const override;
     QVariant rowValue(int row, int fieldIndex) const override;
+    int displayRowCount() const override;
+    int displayRow() const override;
 
     void edit();
     void insert(); // a new empty row at the current place
@@ -115,7 +116,6 @@ private:
     void checkRequired();
     std::vector<QVariant> fetchRow(qint64 rowid) const;
     int positionOf(qint64 rowid) const;
-    void invalidatePositions();
     QString orderByClause() const;
     QString whereClause(std::vector<QVariant>& bindings) const;
     void ensureActive() const;
@@ -127,7 +127,7 @@ private:
     std::vector<FieldDef> m_declared;
 
     std::shared_ptr<Database> m_db;
-    const StoredTable* m_stored = nullptr;
+    StoredTable* m_stored = nullptr;
     std::vector<int> m_columnOfField; // stored column index of each dataset field
     int m_rowidField = -1;            // dataset field holding the row id (auto-increment)
     QStringList m_indexFields;
@@ -143,8 +143,6 @@ private:
     bool m_filtered = false;
 
     std::vector<qint64> m_keys; // visible rows in order
-    mutable std::unordered_map<qint64, int> m_positions;
-    mutable bool m_positionsValid = false;
     qint64 m_currentRowid = 0;
     int m_insertRow = -1; // display row of a row being inserted
     std::unique_ptr<RowCache> m_cache;
