@@ -448,8 +448,11 @@ void Table::edit() {
     ensureActive();
     if (isEditing())
         return;
-    if (m_keys.empty() || currentRow() < 0)
-        throw Error(kEmptyDataset);
+    if (m_keys.empty() || currentRow() < 0) {
+        // Editing an empty table starts its first row.
+        insert();
+        return;
+    }
     if (beforeEdit)
         beforeEdit(*this);
     // Start from the row as it is on disk now.

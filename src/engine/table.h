@@ -69,7 +69,7 @@ public:
     int displayRowCount() const override;
     int displayRow() const override;
 
-    void edit();
+    void edit(); // on an empty table: insert()
     void insert(); // a new empty row at the current place
     void append(); // a new empty row at the end
     void post();

@@ -44,10 +44,6 @@ bool DataSource::edit() {
     auto* table = dynamic_cast<engine::Table*>(m_dataset);
     if (!table || !m_autoEdit)
         return false;
-    if (table->isEmpty()) {
-        table->append();
-        return true;
-    }
     table->edit();
     return true;
 }
