@@ -25,3 +25,18 @@ function(spolebox_add_test name)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0")
 endfunction()
+
+# A window folder's library: every *.cpp in the folder. Returns nothing when the folder
+# has no sources yet, so that the tree builds while windows are being added.
+function(spolebox_add_window_library name)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    if(NOT sources)
+        add_library(${name} INTERFACE)
+        target_link_libraries(${name} INTERFACE ${ARG_LIBS})
+        return()
+    endif()
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC spolebox_common ${ARG_LIBS})
+endfunction()
