@@ -169,9 +169,11 @@ StoredTable& Database::table(const QString& fileName) {
         attach.step();
     }
     try {
-        Statement id(m_db, QStringLiteral("PRAGMA %1.application_id").arg(stored->schema));
-        if (!id.step() || id.int64(0) != kApplicationId)
-            throw Error(notOurs);
+        {
+            Statement id(m_db, QStringLiteral("PRAGMA %1.application_id").arg(stored->schema));
+            if (!id.step() || id.int64(0) != kApplicationId)
+                throw Error(notOurs);
+        }
         Statement names(m_db, QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = "
                                              "'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'")
                                   .arg(stored->schema));
