@@ -97,7 +97,7 @@ const SampleActor kActors[] = {
     {"Jesper", "Christensen", QDate(1948, 5, 16), {}},
     {"Meryl", "Streep", QDate(1949, 6, 22), {}},
     {"Audrey", "Hepburn", QDate(1929, 5, 4), QDate(1993, 1, 20)},
-    {"Humphrey", "Bogart", QDate(1899, 12, 25), QDate(1957, 1, 14)},
+    {"Ingrid", "Bergman", QDate(1915, 8, 29), QDate(1982, 8, 29)},
     {"Harrison", "Ford", QDate(1942, 7, 13), {}},
     {"Liv", "Ullmann", QDate(1938, 12, 16), {}},
     {"Max", "von Sydow", QDate(1929, 4, 10), QDate(2020, 3, 8)},
