@@ -1,0 +1,33 @@
+#include "error_display.h"
+
+#include "engine/error.h"
+#include "message_box.h"
+
+namespace framework {
+
+void showError(const QString& message) {
+    errorMessage(message);
+}
+
+void showException(const std::exception& error) {
+    if (const auto* engineError = dynamic_cast<const engine::Error*>(&error))
+        showError(engineError->message());
+    else
+        showError(QString::fromUtf8(error.what()));
+}
+
+bool runGuarded(const std::function<void()>& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const engine::Abort&) {
+        // The rule that aborted has already told the user why.
+    } catch (const std::exception& error) {
+        showException(error);
+    } catch (...) {
+        showError(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+} // namespace framework

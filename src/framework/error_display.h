@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <functional>
+#include <utility>
+
+// The boundary between event handlers and the event loop: engine errors are shown to the
+// user, the silent abort ends the action quietly, and nothing escapes into Qt.
+namespace framework {
+
+// The standard error display: the "Error" dialog (error icon, OK) with the message.
+void showError(const QString& message);
+// The same for any exception: engine::Error shows its message, others their what().
+void showException(const std::exception& error);
+
+// Runs an event handler. Returns true when it ran to the end; false when it was aborted
+// (engine::Abort, silently) or failed (shown through the standard error display).
+bool runGuarded(const std::function<void()>& handler);
+
+template <typename F> bool guarded(F&& handler) {
+    return runGuarded(std::function<void()>(std::forward<F>(handler)));
+}
+
+// Wraps a handler for connect(): the slot runs it guarded.
+template <typename F> auto guardedSlot(F handler) {
+    return [handler = std::move(handler)]() { runGuarded(handler); };
+}
+
+} // namespace framework
