@@ -1,0 +1,695 @@
+#include "sql_translator.h"
+
+#include "database.h"
+#include "error.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace engine {
+
+namespace {
+
+// Deeper nesting of parentheses, NOT and UPPER is refused: the parser and the tree it
+// builds recurse once per level.
+constexpr int kMaxNesting = 100;
+
+// ---------------------------------------------------------------------------------------
+// Tokens
+
+enum class TokenKind { Word, String, Number, Parameter, Symbol, End };
+
+struct Token {
+    TokenKind kind = TokenKind::End;
+    QString text;    // the word, symbol, parameter name or the string's contents
+    QVariant number; // qint64 or double
+    QChar quote;     // the quote character of a string
+    qsizetype position = 0;
+    qsizetype length = 0;
+};
+
+// "line 2, column 7" for a position in the statement's text.
+QString placeOf(const QString& source, qsizetype position) {
+    int line = 1;
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < position && i < source.size(); ++i) {
+        if (source.at(i) == u'\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    return QStringLiteral("line %1, column %2").arg(line).arg(position - lineStart + 1);
+}
+
+[[noreturn]] void failAt(const QString& source, qsizetype position, const QString& message) {
+    throw Error(QStringLiteral("SQL error at %1: %2").arg(placeOf(source, position), message));
+}
+
+bool isWordStart(QChar c) {
+    return c.isLetter() || c == u'_';
+}
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+class Tokenizer {
+public:
+    explicit Tokenizer(const QString& source) : m_source(source) {}
+
+    std::vector<Token> run() {
+        std::vector<Token> tokens;
+        for (;;) {
+            while (!atEnd() && current().isSpace())
+                ++m_pos;
+            if (atEnd()) {
+                Token end;
+                end.position = m_pos;
+                tokens.push_back(end);
+                return tokens;
+            }
+            tokens.push_back(next());
+        }
+    }
+
+private:
+    bool atEnd() const { return m_pos >= m_source.size(); }
+    QChar current() const { return m_source.at(m_pos); }
+    QChar at(qsizetype pos) const { return pos < m_source.size() ? m_source.at(pos) : QChar(); }
+
+    Token next() {
+        Token token;
+        token.position = m_pos;
+        const QChar c = current();
+        if (isWordStart(c)) {
+            token.kind = TokenKind::Word;
+            token.text = word();
+        } else if (c.isDigit()) {
+            number(token);
+        } else if (c == u'\'' || c == u'"') {
+            token.kind = TokenKind::String;
+            token.quote = c;
+            token.text = quoted(c);
+        } else if (c == u':') {
+            ++m_pos;
+            if (atEnd() || !isWordStart(current()))
+                failAt(m_source, token.position,
+                       QStringLiteral("a parameter name must follow ':'"));
+            token.kind = TokenKind::Parameter;
+            token.text = word();
+        } else {
+            symbol(token);
+        }
+        token.length = m_pos - token.position;
+        return token;
+    }
+
+    QString word() {
+        const qsizetype start = m_pos;
+        while (!atEnd() && isWordChar(current()))
+            ++m_pos;
+        return m_source.mid(start, m_pos - start);
+    }
+
+    void number(Token& token) {
+        const qsizetype start = m_pos;
+        while (!atEnd() && current().isDigit())
+            ++m_pos;
+        bool fraction = false;
+        if (!atEnd() && current() == u'.' && at(m_pos + 1).isDigit()) {
+            fraction = true;
+            ++m_pos;
+            while (!atEnd() && current().isDigit())
+                ++m_pos;
+        }
+        token.kind = TokenKind::Number;
+        token.text = m_source.mid(start, m_pos - start);
+        bool ok = false;
+        if (!fraction) {
+            const qint64 value = token.text.toLongLong(&ok);
+            if (ok) {
+                token.number = QVariant(value);
+                return;
+            }
+        }
+        const double value = token.text.toDouble(&ok);
+        if (!ok || !std::isfinite(value))
+            failAt(m_source, start,
+                   QStringLiteral("the number %1 is out of range").arg(token.text));
+        token.number = QVariant(value);
+    }
+
+    // A constant between quotes; the quote doubled stands for itself.
+    QString quoted(QChar quote) {
+        const qsizetype start = m_pos;
+        ++m_pos;
+        QString text;
+        for (;;) {
+            if (atEnd())
+                failAt(m_source, start,
+                       QStringLiteral("the text starting here has no closing %1")
+                           .arg(quote == u'"' ? QStringLiteral("double quote")
+                                              : QStringLiteral("quote")));
+            const QChar c = current();
+            ++m_pos;
+            if (c != quote) {
+                text += c;
+            } else if (!atEnd() && current() == quote) {
+                text += c;
+                ++m_pos;
+            } else {
+                return text;
+            }
+        }
+    }
+
+    void symbol(Token& token) {
+        static const QString twoCharacter[] = {QStringLiteral("<>"), QStringLiteral("<="),
+                                               QStringLiteral(">=")};
+        token.kind = TokenKind::Symbol;
+        for (const QString& s : twoCharacter) {
+            if (m_source.mid(m_pos, 2) == s) {
+                token.text = s;
+                m_pos += 2;
+                return;
+            }
+        }
+        const QChar c = current();
+        if (QStringView(u"=<>(),.*+-").contains(c)) {
+            token.text = c;
+            ++m_pos;
+            return;
+        }
+        if (c == u';')
+            failAt(m_source, m_pos, QStringLiteral("only one statement is allowed, without ';'"));
+        const QString shown =
+            c.isPrint() ? QString(c) : QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QChar(u'0'));
+        failAt(m_source, m_pos, QStringLiteral("unexpected character '%1'").arg(shown));
+    }
+
+    const QString& m_source;
+    qsizetype m_pos = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Syntax tree
+
+enum class ValueType { Text, Number, Condition };
+
+struct Node {
+    enum class Kind { Constant, Parameter, Column, Upper, Join, Compare, Like, And, Or, Not };
+    Kind kind = Kind::Constant;
+    ValueType type = ValueType::Text;
+    QVariant constant;
+    QString name; // parameter name, or the comparison operator
+    int table = 0;
+    QString field; // canonical field name
+    bool negated = false;
+    std::vector<std::unique_ptr<Node>> children;
+};
+using NodePtr = std::unique_ptr<Node>;
+
+NodePtr makeNode(Node::Kind kind, ValueType type) {
+    auto node = std::make_unique<Node>();
+    node->kind = kind;
+    node->type = type;
+    return node;
+}
+
+bool isTextField(FieldType type) {
+    return type == FieldType::Text || type == FieldType::Memo;
+}
+
+const char* const kKeywords[] = {"SELECT", "FROM", "WHERE", "ORDER", "BY",   "ASC",
+                                 "DESC",   "AND",  "OR",    "NOT",   "LIKE", "UPPER"};
+
+// ---------------------------------------------------------------------------------------
+// Parser
+
+class Parser {
+public:
+    Parser(const QString& source, const TableResolver& resolve)
+        : m_source(source), m_tokens(Tokenizer(source).run()), m_resolve(resolve) {}
+
+    TranslatedSql translate() {
+        expectWord("SELECT");
+        expectSymbol("*", QStringLiteral("'*' (all columns)"));
+        expectWord("FROM");
+        table();
+        if (acceptSymbol(","))
+            table();
+        NodePtr where;
+        if (acceptWord("WHERE")) {
+            const qsizetype position = peek().position;
+            where = orExpression();
+            requireCondition(*where, position);
+        }
+        NodePtr orderBy;
+        bool descending = false;
+        if (acceptWord("ORDER")) {
+            expectWord("BY");
+            orderBy = columnReference();
+            if (acceptWord("DESC"))
+                descending = true;
+            else
+                acceptWord("ASC");
+        }
+        if (peek().kind != TokenKind::End)
+            failAt(m_source, peek().position,
+                   QStringLiteral("%1 follows the end of the statement").arg(describe(peek())));
+        return emit(where.get(), orderBy.get(), descending);
+    }
+
+private:
+    struct Source {
+        QString name; // as written in FROM
+        const StoredTable* table = nullptr;
+    };
+
+    // Token access ---------------------------------------------------------------------
+
+    const Token& peek(std::size_t ahead = 0) const {
+        return m_tokens[std::min(m_next + ahead, m_tokens.size() - 1)];
+    }
+    const Token& advance() {
+        const Token& token = peek();
+        if (m_next < m_tokens.size() - 1)
+            ++m_next;
+        return token;
+    }
+    static bool isWord(const Token& token, const char* word) {
+        return token.kind == TokenKind::Word &&
+               token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    }
+    static bool isSymbol(const Token& token, const char* symbol) {
+        return token.kind == TokenKind::Symbol && token.text == QLatin1String(symbol);
+    }
+    static bool isKeyword(const Token& token) {
+        for (const char* keyword : kKeywords) {
+            if (isWord(token, keyword))
+                return true;
+        }
+        return false;
+    }
+    bool acceptWord(const char* word) {
+        if (!isWord(peek(), word))
+            return false;
+        advance();
+        return true;
+    }
+    bool acceptSymbol(const char* symbol) {
+        if (!isSymbol(peek(), symbol))
+            return false;
+        advance();
+        return true;
+    }
+    void expectWord(const char* word) {
+        if (!acceptWord(word))
+            unexpected(QLatin1String(word));
+    }
+    void expectSymbol(const char* symbol, const QString& what) {
+        if (!acceptSymbol(symbol))
+            unexpected(what);
+    }
+
+    static QString describe(const Token& token) {
+        switch (token.kind) {
+        case TokenKind::End:
+            return QStringLiteral("the end of the statement");
+        case TokenKind::String: {
+            QString text = token.text;
+            if (text.size() > 30)
+                text = text.left(30) + QStringLiteral("...");
+            return QStringLiteral("the text %1%2%1").arg(token.quote, text);
+        }
+        case TokenKind::Parameter:
+            return QStringLiteral("the parameter :%1").arg(token.text);
+        case TokenKind::Number:
+            return QStringLiteral("the number %1").arg(token.text);
+        default: {
+            QString text = token.text;
+            if (text.size() > 30)
+                text = text.left(30) + QStringLiteral("...");
+            return QStringLiteral("'%1'").arg(text);
+        }
+        }
+    }
+
+    [[noreturn]] void unexpected(const QString& expected) const {
+        failAt(m_source, peek().position,
+               QStringLiteral("%1 expected, but found %2").arg(expected, describe(peek())));
+    }
+
+    // Nesting guard --------------------------------------------------------------------
+
+    class Nesting {
+    public:
+        explicit Nesting(Parser& parser) : m_parser(parser) {
+            if (++m_parser.m_depth > kMaxNesting)
+                failAt(m_parser.m_source, m_parser.peek().position,
+                       QStringLiteral("the statement is nested too deeply"));
+        }
+        ~Nesting() { --m_parser.m_depth; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& m_parser;
+    };
+
+    // FROM -----------------------------------------------------------------------------
+
+    void table() {
+        const Token& token = peek();
+        if (token.kind != TokenKind::String || token.quote != u'"')
+            unexpected(QStringLiteral("a table file name in double quotes"));
+        advance();
+        const StoredTable& stored = m_resolve(token.text);
+        for (const Source& source : m_tables) {
+            if (source.table == &stored ||
+                source.name.compare(token.text, Qt::CaseInsensitive) == 0)
+                failAt(m_source, token.position,
+                       QStringLiteral("the table \"%1\" is named twice").arg(token.text));
+        }
+        m_tables.push_back(Source{token.text, &stored});
+    }
+
+    // Conditions and values ------------------------------------------------------------
+
+    void requireCondition(const Node& node, qsizetype position) const {
+        if (node.type != ValueType::Condition)
+            failAt(m_source, position,
+                   QStringLiteral("a condition expected (a comparison or LIKE), not a value"));
+    }
+    void requireValue(const Node& node, qsizetype position) const {
+        if (node.type == ValueType::Condition)
+            failAt(m_source, position, QStringLiteral("a value expected, not a condition"));
+    }
+
+    NodePtr logical(Node::Kind kind, const char* keyword, NodePtr (Parser::*operand)()) {
+        const qsizetype start = peek().position;
+        NodePtr first = (this->*operand)();
+        if (!isWord(peek(), keyword))
+            return first;
+        requireCondition(*first, start);
+        NodePtr node = makeNode(kind, ValueType::Condition);
+        node->children.push_back(std::move(first));
+        while (acceptWord(keyword)) {
+            const qsizetype position = peek().position;
+            NodePtr next = (this->*operand)();
+            requireCondition(*next, position);
+            node->children.push_back(std::move(next));
+        }
+        return node;
+    }
+
+    NodePtr orExpression() { return logical(Node::Kind::Or, "OR", &Parser::andExpression); }
+    NodePtr andExpression() { return logical(Node::Kind::And, "AND", &Parser::notExpression); }
+
+    NodePtr notExpression() {
+        if (!isWord(peek(), "NOT"))
+            return comparison();
+        Nesting nesting(*this);
+        advance();
+        const qsizetype position = peek().position;
+        NodePtr operand = notExpression();
+        requireCondition(*operand, position);
+        NodePtr node = makeNode(Node::Kind::Not, ValueType::Condition);
+        node->children.push_back(std::move(operand));
+        return node;
+    }
+
+    NodePtr comparison() {
+        const qsizetype start = peek().position;
+        NodePtr left = join();
+        static const char* const operators[] = {"=", "<>", "<", ">", "<=", ">="};
+        for (const char* op : operators) {
+            if (isSymbol(peek(), op)) {
+                advance();
+                requireValue(*left, start);
+                const qsizetype position = peek().position;
+                NodePtr right = join();
+                requireValue(*right, position);
+                NodePtr node = makeNode(Node::Kind::Compare, ValueType::Condition);
+                node->name = QLatin1String(op);
+                node->children.push_back(std::move(left));
+                node->children.push_back(std::move(right));
+                return node;
+            }
+        }
+        bool negated = false;
+        if (isWord(peek(), "NOT") && isWord(peek(1), "LIKE")) {
+            advance();
+            negated = true;
+        }
+        if (!acceptWord("LIKE"))
+            return left;
+        requireValue(*left, start);
+        const qsizetype position = peek().position;
+        NodePtr pattern = join();
+        requireValue(*pattern, position);
+        NodePtr node = makeNode(Node::Kind::Like, ValueType::Condition);
+        node->negated = negated;
+        node->children.push_back(std::move(left));
+        node->children.push_back(std::move(pattern));
+        return node;
+    }
+
+    // value + value + ...: joins text; adds when every part so far is a number.
+    NodePtr join() {
+        const qsizetype start = peek().position;
+        NodePtr first = primary();
+        if (!isSymbol(peek(), "+"))
+            return first;
+        requireValue(*first, start);
+        NodePtr node = makeNode(Node::Kind::Join, first->type);
+        node->children.push_back(std::move(first));
+        while (acceptSymbol("+")) {
+            const qsizetype position = peek().position;
+            NodePtr next = primary();
+            requireValue(*next, position);
+            if (next->type != ValueType::Number)
+                node->type = ValueType::Text;
+            node->children.push_back(std::move(next));
+        }
+        return node;
+    }
+
+    NodePtr primary() {
+        const Token& token = peek();
+        switch (token.kind) {
+        case TokenKind::String:
+            if (token.quote == u'"' && isSymbol(peek(1), "."))
+                return columnReference();
+            advance();
+            return constant(QVariant(token.text), ValueType::Text);
+        case TokenKind::Number:
+            advance();
+            return constant(token.number, ValueType::Number);
+        case TokenKind::Parameter: {
+            advance();
+            NodePtr node = makeNode(Node::Kind::Parameter, ValueType::Text);
+            node->name = token.text;
+            return node;
+        }
+        case TokenKind::Symbol:
+            if (isSymbol(token, "("))
+                return parenthesized();
+            if (isSymbol(token, "-") && peek(1).kind == TokenKind::Number) {
+                advance();
+                const QVariant value = advance().number;
+                return constant(value.typeId() == QMetaType::LongLong
+                                    ? QVariant(-value.toLongLong())
+                                    : QVariant(-value.toDouble()),
+                                ValueType::Number);
+            }
+            break;
+        case TokenKind::Word:
+            if (isWord(token, "UPPER"))
+                return upper();
+            if (isSymbol(peek(1), "("))
+                failAt(m_source, token.position,
+                       QStringLiteral("unknown function %1; only UPPER is known").arg(token.text));
+            if (!isKeyword(token))
+                return columnReference();
+            break;
+        case TokenKind::End:
+            break;
+        }
+        unexpected(QStringLiteral("a column, a text, a number or a parameter"));
+    }
+
+    NodePtr constant(const QVariant& value, ValueType type) {
+        NodePtr node = makeNode(Node::Kind::Constant, type);
+        node->constant = value;
+        return node;
+    }
+
+    NodePtr parenthesized() {
+        Nesting nesting(*this);
+        advance();
+        NodePtr inner = orExpression();
+        expectSymbol(")", QStringLiteral("')'"));
+        return inner;
+    }
+
+    NodePtr upper() {
+        Nesting nesting(*this);
+        advance();
+        expectSymbol("(", QStringLiteral("'(' after UPPER"));
+        const qsizetype position = peek().position;
+        NodePtr argument = orExpression();
+        requireValue(*argument, position);
+        expectSymbol(")", QStringLiteral("')'"));
+        NodePtr node = makeNode(Node::Kind::Upper, ValueType::Text);
+        node->children.push_back(std::move(argument));
+        return node;
+    }
+
+    // column, or "file".column
+    NodePtr columnReference() {
+        const Token& first = peek();
+        int onlyTable = -1;
+        if (first.kind == TokenKind::String && first.quote == u'"') {
+            advance();
+            for (std::size_t i = 0; i < m_tables.size(); ++i) {
+                if (m_tables[i].name.compare(first.text, Qt::CaseInsensitive) == 0)
+                    onlyTable = int(i);
+            }
+            if (onlyTable < 0)
+                failAt(m_source, first.position,
+                       QStringLiteral("the table \"%1\" is not named in FROM").arg(first.text));
+            expectSymbol(".", QStringLiteral("'.'"));
+        }
+        const Token& name = peek();
+        if (name.kind != TokenKind::Word || isKeyword(name))
+            unexpected(QStringLiteral("a column name"));
+        advance();
+        NodePtr node;
+        for (std::size_t i = 0; i < m_tables.size(); ++i) {
+            if (onlyTable >= 0 && int(i) != onlyTable)
+                continue;
+            const int column = m_tables[i].table->column(name.text);
+            if (column < 0)
+                continue;
+            if (node)
+                failAt(m_source, name.position,
+                       QStringLiteral("the column %1 is in both tables; name it as "
+                                      "\"table\".%1")
+                           .arg(name.text));
+            const FieldDef& field = m_tables[i].table->fields[std::size_t(column)];
+            node = makeNode(Node::Kind::Column,
+                            isTextField(field.type) ? ValueType::Text : ValueType::Number);
+            node->table = int(i);
+            node->field = field.name;
+        }
+        if (!node)
+            failAt(m_source, name.position, QStringLiteral("unknown column %1").arg(name.text));
+        return node;
+    }
+
+    // SQLite text ----------------------------------------------------------------------
+
+    static QString columnSql(int table, const QString& field) {
+        return QStringLiteral("t%1.%2").arg(table).arg(quoteIdentifier(field));
+    }
+
+    QString expression(const Node& node, TranslatedSql& out) const {
+        switch (node.kind) {
+        case Node::Kind::Constant:
+            out.bindings.push_back(TranslatedSql::Binding{node.constant, QString()});
+            return QStringLiteral("?%1").arg(out.bindings.size());
+        case Node::Kind::Parameter:
+            out.bindings.push_back(TranslatedSql::Binding{QVariant(), node.name});
+            return QStringLiteral("?%1").arg(out.bindings.size());
+        case Node::Kind::Column:
+            return columnSql(node.table, node.field);
+        case Node::Kind::Upper:
+            return QStringLiteral("sb_upper(%1)").arg(expression(*node.children[0], out));
+        case Node::Kind::Join: {
+            QString sql = expression(*node.children[0], out);
+            bool numeric = node.children[0]->type == ValueType::Number;
+            for (std::size_t i = 1; i < node.children.size(); ++i) {
+                numeric = numeric && node.children[i]->type == ValueType::Number;
+                sql = QStringLiteral("(%1 %2 %3)")
+                          .arg(sql, numeric ? QStringLiteral("+") : QStringLiteral("||"),
+                               expression(*node.children[i], out));
+            }
+            return sql;
+        }
+        case Node::Kind::Compare: {
+            const QString left = expression(*node.children[0], out);
+            const QString right = expression(*node.children[1], out);
+            return QStringLiteral("(%1 %2 %3)").arg(left, node.name, right);
+        }
+        case Node::Kind::Like: {
+            const QString text = expression(*node.children[0], out);
+            const QString pattern = expression(*node.children[1], out);
+            return QStringLiteral("(%1sb_like(%2, %3))")
+                .arg(node.negated ? QStringLiteral("NOT ") : QString(), pattern, text);
+        }
+        case Node::Kind::And:
+        case Node::Kind::Or: {
+            QStringList parts;
+            for (const NodePtr& child : node.children)
+                parts << expression(*child, out);
+            return u'(' +
+                   parts.join(node.kind == Node::Kind::And ? QStringLiteral(" AND ")
+                                                           : QStringLiteral(" OR ")) +
+                   u')';
+        }
+        case Node::Kind::Not:
+            return QStringLiteral("(NOT %1)").arg(expression(*node.children[0], out));
+        }
+        return QString();
+    }
+
+    TranslatedSql emit(const Node* where, const Node* orderBy, bool descending) const {
+        TranslatedSql out;
+        QStringList columns;
+        QStringList tables;
+        QStringList rowids;
+        for (std::size_t i = 0; i < m_tables.size(); ++i) {
+            const StoredTable& stored = *m_tables[i].table;
+            for (const FieldDef& field : stored.fields) {
+                columns << columnSql(int(i), field.name);
+                out.columns.push_back(field);
+            }
+            tables << QStringLiteral("%1 AS t%2").arg(stored.qualifiedName(), QString::number(i));
+            rowids << QStringLiteral("t%1.rowid").arg(i);
+        }
+        QString sql =
+            QStringLiteral("SELECT %1 FROM %2")
+                .arg(columns.join(QStringLiteral(", ")), tables.join(QStringLiteral(", ")));
+        if (where)
+            sql += QStringLiteral(" WHERE ") + expression(*where, out);
+        // Rows equal in the sort column keep the tables' own order, so that the result
+        // is the same every time.
+        QStringList order;
+        if (orderBy) {
+            QString key = expression(*orderBy, out);
+            if (orderBy->type == ValueType::Text)
+                key += QStringLiteral(" COLLATE DANISH");
+            order << key + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+        }
+        order << rowids;
+        sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+        out.sql = sql;
+        return out;
+    }
+
+    const QString& m_source;
+    std::vector<Token> m_tokens;
+    std::size_t m_next = 0;
+    const TableResolver& m_resolve;
+    std::vector<Source> m_tables;
+    int m_depth = 0;
+};
+
+} // namespace
+
+TranslatedSql translateSql(const QString& localSql, const TableResolver& resolveTable) {
+    return Parser(localSql, resolveTable).translate();
+}
+
+} // namespace engine

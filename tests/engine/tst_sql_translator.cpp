@@ -1,0 +1,448 @@
+#include "data/schema.h"
+#include "engine/database.h"
+#include "engine/error.h"
+#include "engine/session.h"
+#include "engine/sql_translator.h"
+#include "engine/statement.h"
+#include "temp_catalogue.h"
+
+#include <QTest>
+
+using namespace engine;
+
+namespace {
+
+const QString kAlias = QString::fromUtf8(schema::kAlias);
+
+struct Recording {
+    const char* titel1;
+    const char* titel2;
+    const char* instruktor;
+    const char* baandnummer;
+    int gruppe;
+    const char* kategori;
+    const char* cast;
+};
+
+// Actor numbers 1, 2 and 12 matter: the cast token *2* must not be found in *12*.
+const Recording kRecordings[] = {
+    {"Alien", "", "Ridley Scott", "B12", 1, "Science fiction", "*2*"},
+    {"Aliens", "Alien 2", "James Cameron", "B123", 3, "Action", "*12*"},
+    {"Blade Runner", "", "Ridley Scott", "b12", 2, "Science fiction", "*12**2**1*"},
+    {"Det forsømte forår", "The alien within", "Søren Kragh-Jacobsen", "Ø1", 1, "Komedie", "*1*"},
+    {"Ådalen", "", "Bo Widerberg", "A1", 3, "Drama", ""},
+    {"Zorro", "", "", "B1", 2, "Eventyr", ""},
+};
+
+} // namespace
+
+class TestSqlTranslator : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void runs_data();
+    void runs();
+    void constantsAreBound();
+    void resultColumns();
+    void namedParameters();
+    void orderBy_data();
+    void orderBy();
+    void rejects_data();
+    void rejects();
+    void messageNamesThePlace();
+
+private:
+    // Translates and runs the lines, giving one text per row: the named columns' values
+    // joined by '/'.
+    QStringList run(const QStringList& lines, const QStringList& columns,
+                    const QString& textParameter = QString());
+    TranslatedSql translate(const QStringList& lines);
+
+    std::unique_ptr<TempCatalogue> m_catalogue;
+    std::shared_ptr<Database> m_database;
+};
+
+void TestSqlTranslator::initTestCase() {
+    m_catalogue = std::make_unique<TempCatalogue>();
+    QVERIFY2(m_catalogue->isValid(), qPrintable(m_catalogue->errorString()));
+    for (int i = 1; i <= 12; ++i) {
+        QVariantMap actor{{"Fornavn", QStringLiteral("Fornavn%1").arg(i)},
+                          {"Efternavn", QStringLiteral("Efternavn%1").arg(i)}};
+        if (i == 1)
+            actor = {{"Fornavn", "Ib"}, {"Efternavn", "Hansen"}};
+        if (i == 2)
+            actor = {{"Fornavn", "Jørgen Hansen"}, {"Efternavn", "Ryg"}};
+        const qint64 id = m_catalogue->appendRow(schema::actors(), actor);
+        QCOMPARE(id, qint64(i));
+        auto table = m_catalogue->openTable(schema::actors());
+        QVERIFY(table->locate(QStringLiteral("SkuespillerAutoInc"), id, false));
+        table->edit();
+        table->fieldByName(QStringLiteral("SkuespillerAutoIncStr")).setValue(QString::number(id));
+        table->post();
+    }
+    for (const Recording& r : kRecordings) {
+        m_catalogue->appendRow(schema::recordings(),
+                               {{"Titel1", QString::fromUtf8(r.titel1)},
+                                {"Titel2", QString::fromUtf8(r.titel2)},
+                                {"Instruktor", QString::fromUtf8(r.instruktor)},
+                                {"Baandnummer", QString::fromUtf8(r.baandnummer)},
+                                {"Gruppe", r.gruppe},
+                                {"Kategori", QString::fromUtf8(r.kategori)},
+                                {"SkuespillereListe", QString::fromUtf8(r.cast)}});
+    }
+    m_database = m_catalogue->session().database(kAlias);
+}
+
+void TestSqlTranslator::cleanupTestCase() {
+    m_database.reset();
+    m_catalogue.reset();
+}
+
+TranslatedSql TestSqlTranslator::translate(const QStringList& lines) {
+    Database& db = *m_database;
+    return translateSql(lines.join(u'\n'), [&db](const QString& file) -> const StoredTable& {
+        return db.table(file);
+    });
+}
+
+QStringList TestSqlTranslator::run(const QStringList& lines, const QStringList& columns,
+                                   const QString& textParameter) {
+    const TranslatedSql translated = translate(lines);
+    Statement st(m_database->handle(), translated.sql);
+    for (std::size_t i = 0; i < translated.bindings.size(); ++i) {
+        const auto& binding = translated.bindings[i];
+        if (binding.parameterName.isEmpty())
+            st.bind(int(i + 1), binding.constant);
+        else
+            st.bindText(int(i + 1), textParameter);
+    }
+    std::vector<int> indexes;
+    for (const QString& name : columns) {
+        int found = -1;
+        for (std::size_t i = 0; i < translated.columns.size() && found < 0; ++i) {
+            if (translated.columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+                found = int(i);
+        }
+        if (found < 0)
+            throw Error(QStringLiteral("no column %1 in the result").arg(name));
+        indexes.push_back(found);
+    }
+    QStringList rows;
+    while (st.step()) {
+        QStringList values;
+        for (int index : indexes)
+            values << st.text(index);
+        rows << values.join(u'/');
+    }
+    return rows;
+}
+
+void TestSqlTranslator::runs_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList titles{QStringLiteral("Titel1")};
+
+    // The general search: titles, director and tape name.
+    QTest::newRow("titles «alien»")
+        << QStringList{"SELECT * FROM \"spolebox.db\"",
+                       "Where UPPER(titel1) LIKE \"%ALIEN%\" OR UPPER(titel2) LIKE \"%ALIEN%\"",
+                       "ORDER BY titel1"}
+        << QString() << titles << QStringList{"Alien", "Aliens", "Det forsømte forår"};
+    QTest::newRow("titles «forår»")
+        << QStringList{"SELECT * FROM \"spolebox.db\"",
+                       "Where UPPER(titel1) LIKE \"%FORÅR%\" OR UPPER(titel2) LIKE \"%FORÅR%\"",
+                       "ORDER BY titel1"}
+        << QString() << titles << QStringList{"Det forsømte forår"};
+    QTest::newRow("director «scott»")
+        << QStringList{"SELECT * FROM \"spolebox.db\"", "Where UPPER(instruktor) LIKE \"%SCOTT%\"",
+                       "ORDER BY titel1"}
+        << QString() << titles << QStringList{"Alien", "Blade Runner"};
+    QTest::newRow("director, one letter «ø»")
+        << QStringList{"SELECT * FROM \"spolebox.db\"", "Where UPPER(instruktor) LIKE \"%Ø%\"",
+                       "ORDER BY titel1"}
+        << QString() << titles << QStringList{"Det forsømte forår"};
+    QTest::newRow("tape «b12»") << QStringList{"SELECT * FROM \"spolebox.db\"",
+                                               "Where UPPER(Baandnummer) LIKE \"B12\"",
+                                               "ORDER BY titel1"}
+                                << QString() << QStringList{"Titel1", "Baandnummer"}
+                                << QStringList{"Alien/B12", "Blade Runner/b12"};
+    QTest::newRow("tape «b1%»") << QStringList{"SELECT * FROM \"spolebox.db\"",
+                                               "Where UPPER(Baandnummer) LIKE \"B1%\"",
+                                               "ORDER BY titel1"}
+                                << QString() << titles
+                                << QStringList{"Alien", "Aliens", "Blade Runner", "Zorro"};
+    QTest::newRow("tape, underscore is no wildcard")
+        << QStringList{"SELECT * FROM \"spolebox.db\"", "Where UPPER(Baandnummer) LIKE \"B_2\"",
+                       "ORDER BY titel1"}
+        << QString() << titles << QStringList{};
+
+    // The actor search: five fixed lines, the parameter twice.
+    const QStringList actorSearch{
+        "SELECT * FROM \"skuespillere.db\" , \"spolebox.db\"",
+        "WHERE SkuespillereListe LIKE \"%*\" + SkuespillerAutoIncStr + \"*%\" AND",
+        "(UPPER(efternavn) LIKE :text OR", "UPPER(fornavn) LIKE :text)", "ORDER BY Titel1"};
+    QTest::newRow("actors «hansen»")
+        << actorSearch << QStringLiteral("%HANSEN%") << QStringList{"Titel1", "Efternavn"}
+        << QStringList{"Alien/Ryg", "Blade Runner/Hansen", "Blade Runner/Ryg",
+                       "Det forsømte forår/Hansen"};
+    QTest::newRow("actor 2 is not in *12*")
+        << actorSearch << QStringLiteral("%RYG%") << QStringList{"Titel1", "SkuespillerAutoInc"}
+        << QStringList{"Alien/2", "Blade Runner/2"};
+    QTest::newRow("actor 12 is") << actorSearch << QStringLiteral("%EFTERNAVN12%")
+                                 << QStringList{"Titel1"} << QStringList{"Aliens", "Blade Runner"};
+    QTest::newRow("actor in no cast")
+        << actorSearch << QStringLiteral("%EFTERNAVN5%") << QStringList{"Titel1"} << QStringList{};
+
+    // The overview report.
+    QTest::newRow("report, groups 1 and 3 by tape")
+        << QStringList{"SELECT * FROM \"Spolebox.db\"", "WHERE gruppe=1", "OR gruppe=3",
+                       "ORDER BY baandnummer"}
+        << QString() << QStringList{"Baandnummer"} << QStringList{"A1", "B12", "B123", "Ø1"};
+    QTest::newRow("report, one group by category")
+        << QStringList{"SELECT * FROM \"Spolebox.db\"", "WHERE gruppe=2", "ORDER BY kategori"}
+        << QString() << QStringList{"Kategori"} << QStringList{"Eventyr", "Science fiction"};
+    QTest::newRow("report, no group line")
+        << QStringList{"SELECT * FROM \"Spolebox.db\"", "ORDER BY titel1"} << QString() << titles
+        << QStringList{"Alien", "Aliens", "Blade Runner", "Det forsømte forår", "Zorro", "Ådalen"};
+    QTest::newRow("report, no sort line")
+        << QStringList{"SELECT * FROM \"Spolebox.db\"", "WHERE gruppe=3"} << QString() << titles
+        << QStringList{"Aliens", "Ådalen"};
+
+    // The rest of the dialect.
+    QTest::newRow("keywords and names in any case")
+        << QStringList{"select * from \"SPOLEBOX.DB\" where TITEL1 = 'Alien' order by TiTeL1"}
+        << QString() << titles << QStringList{"Alien"};
+    QTest::newRow("single-quoted text")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE titel1 = 'Zorro'"} << QString()
+        << titles << QStringList{"Zorro"};
+    QTest::newRow("double quote inside single quotes")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE titel1 <> 'a\"b'"} << QString()
+        << QStringList{"VideoAutoInc"} << QStringList{"1", "2", "3", "4", "5", "6"};
+    QTest::newRow("column named by its table")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE \"SPOLEBOX.db\".titel1 = 'Zorro'"}
+        << QString() << titles << QStringList{"Zorro"};
+    QTest::newRow("comparison is case-sensitive")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE baandnummer = 'B12'"} << QString()
+        << titles << QStringList{"Alien"};
+    QTest::newRow("numbers")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE gruppe >= 2 AND gruppe < 3"}
+        << QString() << titles << QStringList{"Blade Runner", "Zorro"};
+    QTest::newRow("numbers added")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE gruppe = 1 + 2 ORDER BY titel1"}
+        << QString() << titles << QStringList{"Aliens", "Ådalen"};
+    QTest::newRow("negative number")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE gruppe > -1 AND gruppe <= 1"}
+        << QString() << titles << QStringList{"Alien", "Det forsømte forår"};
+    QTest::newRow("text joined")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE titel1 = 'Ali' + \"en\" + 's'"}
+        << QString() << titles << QStringList{"Aliens"};
+    QTest::newRow("not, and, or, parentheses")
+        << QStringList{"SELECT * FROM \"spolebox.db\"",
+                       "WHERE NOT (gruppe = 1 OR gruppe = 3) AND (titel1 LIKE 'Z%')"}
+        << QString() << titles << QStringList{"Zorro"};
+    QTest::newRow("not like")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE titel1 NOT LIKE '%e%' ORDER BY titel1"}
+        << QString() << titles << QStringList{"Zorro"};
+    QTest::newRow("and binds tighter than or")
+        << QStringList{"SELECT * FROM \"spolebox.db\"",
+                       "WHERE gruppe = 2 OR gruppe = 1 AND titel1 = 'Alien' ORDER BY titel1"}
+        << QString() << titles << QStringList{"Alien", "Blade Runner", "Zorro"};
+    // An empty field is stored empty (null), and matches no pattern, not even "%".
+    QTest::newRow("empty field matches no LIKE")
+        << QStringList{"SELECT * FROM \"spolebox.db\" WHERE UPPER(instruktor) LIKE '%'"}
+        << QString() << titles
+        << QStringList{"Alien", "Aliens", "Blade Runner", "Det forsømte forår", "Ådalen"};
+    QTest::newRow("unordered: the table's own order")
+        << QStringList{"SELECT * FROM \"spolebox.db\""} << QString() << QStringList{"Titel1"}
+        << QStringList{"Alien", "Aliens", "Blade Runner", "Det forsømte forår", "Ådalen", "Zorro"};
+}
+
+void TestSqlTranslator::runs() {
+    QFETCH(QStringList, lines);
+    QFETCH(QString, text);
+    QFETCH(QStringList, columns);
+    QFETCH(QStringList, expected);
+    try {
+        QCOMPARE(run(lines, columns, text), expected);
+    } catch (const Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+}
+
+// The text of a search goes to SQLite as a bound value, never as SQL.
+void TestSqlTranslator::constantsAreBound() {
+    const TranslatedSql t =
+        translate({"SELECT * FROM \"spolebox.db\"",
+                   "Where UPPER(titel1) LIKE \"%ALIEN%\" OR UPPER(titel2) LIKE \"%AL'IEN%\"",
+                   "ORDER BY titel1"});
+    QVERIFY(!t.sql.contains(QStringLiteral("ALIEN")));
+    QVERIFY(!t.sql.contains(u'\''));
+    QCOMPARE(t.bindings.size(), std::size_t(2));
+    QCOMPARE(t.bindings[0].constant, QVariant(QStringLiteral("%ALIEN%")));
+    QCOMPARE(t.bindings[1].constant, QVariant(QStringLiteral("%AL'IEN%")));
+    QVERIFY(t.sql.contains(QStringLiteral("COLLATE DANISH")));
+
+    const TranslatedSql numbers = translate({"SELECT * FROM \"spolebox.db\" WHERE gruppe=1"});
+    QCOMPARE(numbers.bindings.size(), std::size_t(1));
+    QCOMPARE(numbers.bindings[0].constant, QVariant(qint64(1)));
+}
+
+void TestSqlTranslator::resultColumns() {
+    const TranslatedSql t = translate({"SELECT * FROM \"skuespillere.db\" , \"spolebox.db\""});
+    const StoredTable& actors = m_database->table(QStringLiteral("Skuespillere.DB"));
+    const StoredTable& recordings = m_database->table(QStringLiteral("Spolebox.DB"));
+    QCOMPARE(t.columns.size(), actors.fields.size() + recordings.fields.size());
+    for (std::size_t i = 0; i < t.columns.size(); ++i) {
+        const FieldDef& expected = i < actors.fields.size()
+                                       ? actors.fields[i]
+                                       : recordings.fields[i - actors.fields.size()];
+        QCOMPARE(t.columns[i].name, expected.name);
+        QCOMPARE(t.columns[i].type, expected.type);
+        QCOMPARE(t.columns[i].size, expected.size);
+    }
+    QVERIFY(t.bindings.empty());
+}
+
+void TestSqlTranslator::namedParameters() {
+    const TranslatedSql t = translate(
+        {"SELECT * FROM \"skuespillere.db\" , \"spolebox.db\"",
+         "WHERE SkuespillereListe LIKE \"%*\" + SkuespillerAutoIncStr + \"*%\" AND",
+         "(UPPER(efternavn) LIKE :text OR", "UPPER(fornavn) LIKE :Text)", "ORDER BY Titel1"});
+    QCOMPARE(t.bindings.size(), std::size_t(4));
+    QCOMPARE(t.bindings[0].constant, QVariant(QStringLiteral("%*")));
+    QCOMPARE(t.bindings[1].constant, QVariant(QStringLiteral("*%")));
+    QCOMPARE(t.bindings[2].parameterName, QStringLiteral("text"));
+    QCOMPARE(t.bindings[3].parameterName, QStringLiteral("Text"));
+    QVERIFY(t.bindings[0].parameterName.isEmpty());
+}
+
+void TestSqlTranslator::orderBy_data() {
+    QTest::addColumn<QString>("orderBy");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("text, Danish") << "ORDER BY titel1"
+                                  << QStringList{"Alien",        "Aliens",
+                                                 "Blade Runner", "Det forsømte forår",
+                                                 "Zorro",        "Ådalen"};
+    QTest::newRow("text, descending")
+        << "ORDER BY titel1 DESC"
+        << QStringList{"Ådalen", "Zorro", "Det forsømte forår", "Blade Runner", "Aliens", "Alien"};
+    QTest::newRow("text, ascending")
+        << "order by TITEL1 asc"
+        << QStringList{"Alien", "Aliens", "Blade Runner", "Det forsømte forår", "Zorro", "Ådalen"};
+    QTest::newRow("number, ties in table order")
+        << "ORDER BY gruppe"
+        << QStringList{"Alien", "Det forsømte forår", "Blade Runner", "Zorro", "Aliens", "Ådalen"};
+    QTest::newRow("tape names ignoring case")
+        << "ORDER BY Baandnummer"
+        << QStringList{"Ådalen", "Zorro", "Alien", "Blade Runner", "Aliens", "Det forsømte forår"};
+}
+
+void TestSqlTranslator::orderBy() {
+    QFETCH(QString, orderBy);
+    QFETCH(QStringList, expected);
+    QCOMPARE(run({"SELECT * FROM \"spolebox.db\"", orderBy}, {"Titel1"}), expected);
+}
+
+void TestSqlTranslator::rejects_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char* name, const QString& sql, const char* message) {
+        QTest::newRow(name) << sql << QString::fromUtf8(message);
+    };
+    const QString from = QStringLiteral("SELECT * FROM \"spolebox.db\" ");
+    row("empty", QString(), "SELECT expected, but found the end of the statement");
+    row("blank", QStringLiteral(" \n "), "SELECT expected");
+    row("other statement", QStringLiteral("DELETE FROM \"spolebox.db\""), "SELECT expected");
+    row("column list", QStringLiteral("SELECT titel1 FROM \"spolebox.db\""), "'*' (all columns)");
+    row("no FROM", QStringLiteral("SELECT *"), "FROM expected");
+    row("table without quotes", QStringLiteral("SELECT * FROM spolebox"),
+        "table file name in double quotes");
+    row("table in single quotes", QStringLiteral("SELECT * FROM 'spolebox.db'"),
+        "table file name in double quotes");
+    row("missing table", QStringLiteral("SELECT * FROM \"nosuch.db\""), "nosuch.db");
+    row("three tables", from + QStringLiteral(", \"Bånd.db\", \"Kategori.db\""),
+        "follows the end of the statement");
+    row("same table twice", from + QStringLiteral(", \"SPOLEBOX.DB\""), "named twice");
+    row("semicolon", from + QStringLiteral("; DROP TABLE x"), "only one statement");
+    row("unknown column", from + QStringLiteral("WHERE nosuch = 1"), "unknown column nosuch");
+    row("column in both tables", from + QStringLiteral(", \"Bånd.db\" WHERE Baandlaengde = '1'"),
+        "in both tables");
+    row("table not in FROM", from + QStringLiteral("WHERE \"bånd.db\".Baandlaengde = '1'"),
+        "not named in FROM");
+    row("unbalanced open", from + QStringLiteral("WHERE (titel1 = 'a'"), "')' expected");
+    row("unbalanced close", from + QStringLiteral("WHERE titel1 = 'a')"), "')' follows the end");
+    row("unterminated single", from + QStringLiteral("WHERE titel1 = 'a"), "no closing quote");
+    row("unterminated double", from + QStringLiteral("WHERE titel1 = \"a"),
+        "no closing double quote");
+    row("quote in the search text",
+        from +
+            QStringLiteral("Where UPPER(titel1) LIKE \"%12\"%\" OR UPPER(titel2) LIKE \"%12\"%\""),
+        "unexpected character '%'");
+    row("two sort columns", from + QStringLiteral("ORDER BY titel1, titel2"), "follows the end");
+    row("sort without BY", from + QStringLiteral("ORDER titel1"), "BY expected");
+    row("sort by an expression", from + QStringLiteral("ORDER BY UPPER(titel1)"),
+        "a column name expected");
+    row("trailing word", from + QStringLiteral("ORDER BY titel1 titel2"), "follows the end");
+    row("value as condition", from + QStringLiteral("WHERE titel1"), "a condition expected");
+    row("number as condition", from + QStringLiteral("WHERE 1"), "a condition expected");
+    row("condition as value", from + QStringLiteral("WHERE UPPER(titel1 = 'a') = 'A'"),
+        "a value expected");
+    row("condition compared", from + QStringLiteral("WHERE (titel1 = 'a') = 'b'"),
+        "a value expected");
+    row("condition joined", from + QStringLiteral("WHERE titel1 = 'a' + (titel2 = 'b')"),
+        "a value expected");
+    row("chained comparison", from + QStringLiteral("WHERE gruppe = 1 = 1"), "follows the end");
+    row("unknown function", from + QStringLiteral("WHERE LOWER(titel1) = 'a'"),
+        "unknown function LOWER");
+    row("UPPER without parentheses", from + QStringLiteral("WHERE UPPER titel1 = 'A'"),
+        "'(' after UPPER expected");
+    row("missing value", from + QStringLiteral("WHERE titel1 = "), "a column, a text");
+    row("dangling AND", from + QStringLiteral("WHERE titel1 = 'a' AND"), "a column, a text");
+    row("keyword as column", from + QStringLiteral("WHERE ORDER = 1"), "a column, a text");
+    row("bare colon", from + QStringLiteral("WHERE titel1 = :"), "a parameter name must follow");
+    row("stray character", from + QStringLiteral("WHERE titel1 = 'a' # 1"),
+        "unexpected character '#'");
+    row("control character", from + QStringLiteral("WHERE titel1 = \x01"),
+        "unexpected character 'U+0001'");
+    row("minus before a column", from + QStringLiteral("WHERE gruppe = -gruppe"),
+        "a column, a text");
+    row("huge number",
+        from + QStringLiteral("WHERE gruppe = 1%1").arg(QString(400, u'0')) + QStringLiteral(".5"),
+        "out of range");
+    row("nested too deeply",
+        from + QStringLiteral("WHERE ") + QString(1000, u'(') + QStringLiteral("gruppe = 1") +
+            QString(1000, u')'),
+        "nested too deeply");
+    row("NOT nested too deeply",
+        from + QStringLiteral("WHERE ") + QStringLiteral("NOT ").repeated(1000) +
+            QStringLiteral("gruppe = 1"),
+        "nested too deeply");
+}
+
+void TestSqlTranslator::rejects() {
+    QFETCH(QString, sql);
+    QFETCH(QString, message);
+    try {
+        const TranslatedSql t = translate(sql.split(u'\n'));
+        QFAIL(qPrintable(QStringLiteral("accepted as: ") + t.sql));
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+}
+
+void TestSqlTranslator::messageNamesThePlace() {
+    try {
+        translate({"SELECT * FROM \"spolebox.db\"", "WHERE titel3 = 'x'"});
+        QFAIL("accepted");
+    } catch (const Error& e) {
+        QCOMPARE(e.message(),
+                 QStringLiteral("SQL error at line 2, column 7: unknown column titel3"));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSqlTranslator)
+#include "tst_sql_translator.moc"
