@@ -1,0 +1,241 @@
+#include "metafile_decoder.h"
+
+#include "engine/error.h"
+#include "picture_format.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QtEndian>
+#include <cmath>
+#include <cstdlib>
+#include <emf2svg.h>
+#include <libwmf/api.h>
+#include <libwmf/gd.h>
+#include <memory>
+
+namespace framework {
+
+namespace {
+
+// Metafiles are measured in inches or millimetres; pictures are shown at screen pixels.
+constexpr double kPixelsPerInch = 96.0;
+// A side longer than this is drawn smaller, keeping the shape.
+constexpr int kMaxSide = 16384;
+
+[[noreturn]] void fail(const QString& reason) {
+    throw engine::Error(reason);
+}
+
+// The size to draw a metafile at: its own size, made smaller when a damaged or strange
+// header asks for an enormous picture.
+QSize boundedSize(double width, double height) {
+    if (!(width >= 1.0 && height >= 1.0) || !std::isfinite(width) || !std::isfinite(height))
+        fail(QStringLiteral("Metafilen har ingen størrelse."));
+    double factor = 1.0;
+    factor = std::min(factor, kMaxSide / width);
+    factor = std::min(factor, kMaxSide / height);
+    factor = std::min(factor, std::sqrt(double(kMaxPicturePixels) / (width * height)));
+    const int w = std::max(1, int(std::lround(width * factor)));
+    const int h = std::max(1, int(std::lround(height * factor)));
+    return QSize(w, h);
+}
+
+quint32 readU32(const QByteArray& data, qsizetype offset) {
+    return qFromLittleEndian<quint32>(data.constData() + offset);
+}
+
+qint32 readI32(const QByteArray& data, qsizetype offset) {
+    return qFromLittleEndian<qint32>(data.constData() + offset);
+}
+
+quint16 readU16(const QByteArray& data, qsizetype offset) {
+    return qFromLittleEndian<quint16>(data.constData() + offset);
+}
+
+// ---- Windows metafiles (libwmf) ----
+
+constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
+constexpr qsizetype kPlaceableHeaderSize = 22;
+constexpr qsizetype kMetaHeaderSize = 18;
+
+// The metafile header: type 1 (memory) or 2 (disk), a header of 9 words, version 0x100
+// or 0x300, then whole records. Checked before libwmf sees the file, so that other and
+// cut-off files are refused at once.
+void checkWindowsMetafileHeader(const QByteArray& data) {
+    qsizetype start = 0;
+    if (data.size() >= 4 && readU32(data, 0) == kPlaceableKey)
+        start = kPlaceableHeaderSize;
+    if (data.size() < start + kMetaHeaderSize)
+        fail(QStringLiteral("Metafilen er tom eller afkortet."));
+    const quint16 type = readU16(data, start);
+    const quint16 headerWords = readU16(data, start + 2);
+    const quint16 version = readU16(data, start + 4);
+    if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x100 && version != 0x300))
+        fail(QStringLiteral("Filen er ikke en metafil."));
+
+    // The records: a size in 16-bit words (at least the size and function fields), all
+    // inside the file, the last one the end record (function 0).
+    qsizetype offset = start + kMetaHeaderSize;
+    while (offset + 6 <= data.size()) {
+        const quint64 words = readU32(data, offset);
+        const quint16 function = readU16(data, offset + 4);
+        if (words < 3 || words * 2 > quint64(data.size() - offset))
+            fail(QStringLiteral("Metafilen er beskadiget."));
+        if (function == 0)
+            return;
+        offset += qsizetype(words * 2);
+    }
+    fail(QStringLiteral("Metafilen er afkortet."));
+}
+
+struct WmfApiDeleter {
+    void operator()(wmfAPI* api) const { wmf_api_destroy(api); }
+};
+using WmfApi = std::unique_ptr<wmfAPI, WmfApiDeleter>;
+
+// libwmf hands the rendered PNG to this sink in pieces.
+int collectPng(void* context, char* buffer, int length) {
+    if (length > 0)
+        static_cast<QByteArray*>(context)->append(buffer, length);
+    return length;
+}
+
+void checkWmf(wmfAPI* api, wmf_error_t status) {
+    if (status != wmf_E_None || (api && api->err != wmf_E_None))
+        fail(QStringLiteral("Metafilen er beskadiget."));
+}
+
+// ---- Enhanced metafiles (libemf2svg, Qt SVG) ----
+
+constexpr quint32 kEmrHeader = 1;
+constexpr quint32 kEmrEof = 14;
+constexpr quint32 kEmfSignature = 0x464D4520; // " EMF"
+constexpr qsizetype kEmfHeaderMinimum = 88;
+
+// Walks the records: each at least 8 bytes, a multiple of 4, inside the file, the first a
+// header and the last an end record. libemf2svg then never meets a record that runs past
+// the end of the data.
+void checkEnhancedMetafileRecords(const QByteArray& data) {
+    if (data.size() < kEmfHeaderMinimum)
+        fail(QStringLiteral("Metafilen er tom eller afkortet."));
+    if (readU32(data, 0) != kEmrHeader || readU32(data, 40) != kEmfSignature)
+        fail(QStringLiteral("Filen er ikke en metafil."));
+    const quint32 headerSize = readU32(data, 4);
+    if (headerSize < kEmfHeaderMinimum || headerSize % 4 != 0 || headerSize > quint32(data.size()))
+        fail(QStringLiteral("Metafilen er beskadiget."));
+    qsizetype offset = 0;
+    while (offset + 8 <= data.size()) {
+        const quint32 type = readU32(data, offset);
+        const quint32 size = readU32(data, offset + 4);
+        if (size < 8 || size % 4 != 0 || size > quint64(data.size() - offset))
+            fail(QStringLiteral("Metafilen er beskadiget."));
+        if (offset > 0 && type == kEmrHeader)
+            fail(QStringLiteral("Metafilen er beskadiget."));
+        if (type == kEmrEof)
+            return;
+        offset += size;
+    }
+    fail(QStringLiteral("Metafilen er afkortet."));
+}
+
+// The picture size from the header's frame (hundredths of a millimetre), or from its
+// bounds in device pixels when the frame is empty.
+QSize enhancedMetafileSize(const QByteArray& data) {
+    const double frameWidth = double(readI32(data, 32)) - readI32(data, 24);
+    const double frameHeight = double(readI32(data, 36)) - readI32(data, 28);
+    if (frameWidth > 0 && frameHeight > 0)
+        return boundedSize(std::round(frameWidth * kPixelsPerInch / 2540.0),
+                           std::round(frameHeight * kPixelsPerInch / 2540.0));
+    const double boundsWidth = double(readI32(data, 16)) - readI32(data, 8) + 1;
+    const double boundsHeight = double(readI32(data, 20)) - readI32(data, 12) + 1;
+    return boundedSize(boundsWidth, boundsHeight);
+}
+
+struct MallocDeleter {
+    void operator()(char* p) const { std::free(p); }
+};
+
+} // namespace
+
+QImage decodeWindowsMetafile(const QByteArray& data) {
+    checkWindowsMetafileHeader(data);
+
+    wmfAPI_Options options{};
+    options.function = wmf_gd_function;
+    const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
+    wmfAPI* created = nullptr;
+    const wmf_error_t status = wmf_api_create(&created, flags, &options);
+    WmfApi api(created);
+    checkWmf(api.get(), status);
+
+    wmf_gd_t* device = WMF_GD_GetData(api.get());
+    if (!(device->flags & WMF_GD_SUPPORTS_PNG))
+        fail(QStringLiteral("Metafiler kan ikke vises på denne maskine."));
+
+    // libwmf reads from a buffer it may not change, but its interface is not const.
+    QByteArray contents = data;
+    checkWmf(api.get(), wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(contents.data()),
+                                     long(contents.size())));
+    wmfD_Rect bbox{};
+    checkWmf(api.get(), wmf_scan(api.get(), 0, &bbox));
+    unsigned int width = 0;
+    unsigned int height = 0;
+    checkWmf(api.get(),
+             wmf_display_size(api.get(), &width, &height, kPixelsPerInch, kPixelsPerInch));
+    const QSize size = boundedSize(width, height);
+
+    QByteArray png;
+    device->type = wmf_gd_png;
+    device->flags |= WMF_GD_OUTPUT_MEMORY | WMF_GD_OWN_BUFFER;
+    device->sink.context = &png;
+    device->sink.function = collectPng;
+    device->bbox = bbox;
+    device->width = unsigned(size.width());
+    device->height = unsigned(size.height());
+    checkWmf(api.get(), wmf_play(api.get(), 0, &bbox));
+    api.reset();
+
+    QImage image;
+    if (!image.loadFromData(png, "PNG"))
+        fail(QStringLiteral("Metafilen kunne ikke tegnes."));
+    return image;
+}
+
+QImage decodeEnhancedMetafile(const QByteArray& data) {
+    checkEnhancedMetafileRecords(data);
+    const QSize size = enhancedMetafileSize(data);
+
+    // Zeros after the data: libemf2svg peeks at a record header past the last record.
+    QByteArray contents = data;
+    contents.append(QByteArray(16, '\0'));
+
+    char noNamespace[] = "";
+    generatorOptions options{};
+    options.nameSpace = noNamespace;
+    options.verbose = false;
+    options.emfplus = false;
+    options.svgDelimiter = true;
+    options.imgWidth = size.width();
+    options.imgHeight = size.height();
+
+    char* out = nullptr;
+    size_t outLength = 0;
+    const int ok = emf2svg(contents.data(), size_t(data.size()), &out, &outLength, &options);
+    const std::unique_ptr<char, MallocDeleter> svgText(out);
+    if (!ok || !out || outLength == 0)
+        fail(QStringLiteral("Metafilen er beskadiget."));
+
+    QSvgRenderer renderer(QByteArray(out, qsizetype(outLength)));
+    if (!renderer.isValid())
+        fail(QStringLiteral("Metafilen kunne ikke tegnes."));
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        fail(QStringLiteral("Der er ikke hukommelse nok til billedet."));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    return image;
+}
+
+} // namespace framework
