@@ -166,7 +166,14 @@ StoredTable& Database::table(const QString& fileName) {
     {
         Statement attach(m_db, QStringLiteral("ATTACH DATABASE ?1 AS %1").arg(stored->schema));
         attach.bindText(1, path);
-        attach.step();
+        try {
+            attach.step();
+        } catch (const Error& e) {
+            // SQLite refuses to attach a file that is no database at all (a text file).
+            if (sqlite3_errcode(m_db) == SQLITE_NOTADB)
+                throw Error(notOurs);
+            throw Error(QStringLiteral("Cannot open the table '%1' (%2)").arg(path, e.message()));
+        }
     }
     try {
         {
