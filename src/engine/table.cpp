@@ -6,6 +6,7 @@
 #include "session.h"
 
 #include <algorithm>
+#include <sqlite3.h>
 #include <unordered_map>
 
 namespace engine {
@@ -40,6 +41,7 @@ int compareKeyValues(const QVariant& a, const QVariant& b, FieldType type) {
 }
 
 const QString kEmptyDataset = QStringLiteral("Cannot perform this operation on an empty dataset");
+const QString kRecordDeleted = QStringLiteral("Record/Key deleted.");
 
 } // namespace
 
@@ -456,8 +458,15 @@ void Table::edit() {
     if (beforeEdit)
         beforeEdit(*this);
     // Start from the row as it is on disk now.
-    m_cache->rows.erase(m_currentRowid);
+    const qint64 rowid = m_currentRowid;
+    m_cache->rows.erase(rowid);
     loadRow(currentRow());
+    if (m_currentRowid != rowid) {
+        // Deleted meanwhile by another dataset: show the rows as they are, edit nothing.
+        notify(ChangeKind::DataChanged);
+        notify(ChangeKind::RecordMoved);
+        throw Error(kRecordDeleted);
+    }
     setState(DatasetState::Edit);
 }
 
@@ -530,6 +539,8 @@ void Table::writeRow() {
         if (!inserting)
             st.bind(position, QVariant(m_currentRowid));
         st.step();
+        if (!inserting && sqlite3_changes(m_db->handle()) == 0)
+            throw Error(kRecordDeleted); // the row went after edit() began
         if (inserting) {
             Statement& id = m_db->cached(QStringLiteral("SELECT last_insert_rowid()"));
             StatementUse useId(id);
