@@ -3,6 +3,7 @@
 #include "error.h"
 
 #include <QChar>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <sqlite3.h>
@@ -334,7 +335,24 @@ int danishCompare(const QString& a, const QString& b) {
 }
 
 int danishCompareUtf8(std::string_view a, std::string_view b) {
-    return compareTexts(Utf8Reader(a), Utf8Reader(b));
+    // Most texts compared while sorting are plain ASCII at least at their start: settle
+    // that part byte by byte. Each ASCII byte is a whole character, so what is left
+    // still starts on a character.
+    const std::size_t common = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (; i < common; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 0x80 || cb >= 0x80)
+            break;
+        if (ca == cb)
+            continue;
+        const char32_t fa = foldCase(ca);
+        const char32_t fb = foldCase(cb);
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+    }
+    return compareTexts(Utf8Reader(a.substr(i)), Utf8Reader(b.substr(i)));
 }
 
 bool danishEqualsIgnoreCase(const QString& a, const QString& b) {
