@@ -1,0 +1,288 @@
+#include "Databoxunit.h"
+
+#include "data/schema.h"
+#include "data/tape_time.h"
+#include "engine/database.h"
+#include "engine/datetime.h"
+#include "engine/error.h"
+#include "engine/session.h"
+#include "framework/error_display.h"
+#include "framework/message_box.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+QString ProgramDir;
+
+QString programFileDirectory() {
+    QString dir = QCoreApplication::applicationDirPath();
+    if (!dir.endsWith(u'/'))
+        dir += u'/';
+    return dir;
+}
+
+namespace {
+
+const QString kAlias = QString::fromUtf8(schema::kAlias);
+const QString kAliasFailed =
+    QStringLiteral("Kan ikke oprette BDE alias. Kontakt evt. Kvistholm for support.");
+const QString kOpenFailed =
+    QStringLiteral("Kan ikke åbne datafiler. Kontakt evt. Kvistholm for support.");
+const QString kTapeMissing = QStringLiteral("Bånd navn er ikke oprettet...");
+const QString kOverlap = QStringLiteral("Der er overlappende tider..");
+const QString kTapeInUse =
+    QStringLiteral("Der er inskrevet poster på dette bånd. Slet disse poster før båndet slettes.");
+
+void declare(engine::Table& table, const engine::TableDef& def, const QString& index = QString(),
+             std::vector<engine::FieldDef> fields = {}) {
+    table.setAliasName(kAlias);
+    table.setTableName(def.fileName);
+    table.setIndexName(index);
+    table.setFieldDefs(fields.empty() ? def.fields : std::move(fields));
+}
+
+QString overrunQuestion(int minutes) {
+    return QStringLiteral("Optagelsen er ") + QString::number(minutes) +
+           QStringLiteral(" minut(ter) længere end båndet.. Er dette i orden?");
+}
+
+// Opens a dataset for the length of one computation.
+class OpenedFor {
+public:
+    explicit OpenedFor(engine::Table& table) : m_table(table) { m_table.open(); }
+    ~OpenedFor() { m_table.close(); }
+    OpenedFor(const OpenedFor&) = delete;
+    OpenedFor& operator=(const OpenedFor&) = delete;
+
+private:
+    engine::Table& m_table;
+};
+
+} // namespace
+
+TDataBox::TDataBox(engine::Session& session, const QString& programDir, QObject* parent)
+    : QObject(parent), m_session(session), m_programDir(programDir), m_gruppeTable(session),
+      m_kategoriTable(session), m_baandTable(session), m_videoTable(session),
+      m_videoTableBaand(session), m_skuespillerTable2(session), m_systemTable(session),
+      m_videoSource(this), m_baandSource(this), m_kategoriSource(this), m_gruppeSource(this),
+      m_systemSource(this) {
+    setObjectName(QStringLiteral("DataBox"));
+    declareDatasets();
+    bindEvents();
+    DataBoxCreate();
+}
+
+TDataBox::~TDataBox() = default;
+
+void TDataBox::declareDatasets() {
+    declare(m_videoTable, schema::recordings(), QStringLiteral("SecBaandnrStarttid"));
+    // Just what the tape-time computations read.
+    declare(m_videoTableBaand, schema::recordings(), QStringLiteral("SecBaandnrStarttid"),
+            schema::fieldsOf(schema::recordings(),
+                             {QStringLiteral("Baandnummer"), QStringLiteral("Starttid"),
+                              QStringLiteral("SpilletidSP"), QStringLiteral("VideoAutoInc")}));
+    m_videoTableBaand.setMasterLink(&m_baandTable, QStringLiteral("BaandNavn"));
+    declare(m_baandTable, schema::tapes());
+    declare(m_kategoriTable, schema::categories());
+    declare(m_gruppeTable, schema::groups());
+    declare(m_skuespillerTable2, schema::actors(), QStringLiteral("SecEfternavn"));
+    declare(m_systemTable, schema::settings());
+
+    m_videoSource.setObjectName(QStringLiteral("VideoSource"));
+    m_baandSource.setObjectName(QStringLiteral("BaandSource"));
+    m_kategoriSource.setObjectName(QStringLiteral("KategoriSource"));
+    m_gruppeSource.setObjectName(QStringLiteral("GruppeSource"));
+    m_systemSource.setObjectName(QStringLiteral("SystemSource"));
+    m_videoSource.setDataSet(&m_videoTable);
+    m_baandSource.setDataSet(&m_baandTable);
+    m_kategoriSource.setDataSet(&m_kategoriTable);
+    m_gruppeSource.setDataSet(&m_gruppeTable);
+    m_systemSource.setDataSet(&m_systemTable);
+}
+
+void TDataBox::bindEvents() {
+    m_videoTable.beforePost = [this](engine::Table& t) { VideoTableBeforePost(t); };
+    m_videoTable.afterPost = [this](engine::Table& t) { VideoTableAfterPost(t); };
+    m_videoTable.afterDelete = [this](engine::Table& t) { VideoTableAfterPost(t); };
+    m_baandTable.beforeDelete = [this](engine::Table& t) { BaandTableBeforeDelete(t); };
+    m_skuespillerTable2.setFilterCallback(
+        [this](const engine::RecordView& actor) { return SkuespillerTable2FilterRecord(actor); });
+    m_skuespillerTable2.setFiltered(true);
+    connect(&m_videoSource, &framework::DataSource::dataChange, this,
+            &TDataBox::VideoSourceDataChange);
+}
+
+// ---- Start-up ----
+
+void TDataBox::DataBoxCreate() {
+    m_opened = OpenAllTables();
+    if (m_opened)
+        opdatestatusbar();
+}
+
+bool TDataBox::OpenAllTables() {
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+
+    try {
+        if (!m_session.aliasExists(kAlias))
+            m_session.addAlias(kAlias, m_programDir + QStringLiteral("DATA"),
+                               QStringLiteral("PARADOX"));
+    } catch (const std::exception&) {
+        framework::errorMessage(kAliasFailed);
+        return false;
+    }
+
+    try {
+        for (engine::Table* table :
+             {&m_gruppeTable, &m_kategoriTable, &m_baandTable, &m_skuespillerTable2, &m_videoTable})
+            table->open();
+        m_catalogue = m_session.database(kAlias);
+        m_actorsStored = &m_catalogue->table(schema::actors().fileName);
+    } catch (const std::exception&) {
+        framework::errorMessage(kOpenFailed);
+        return false;
+    }
+    return true;
+}
+
+void TDataBox::opdatestatusbar() {
+    m_statusBarText =
+        QStringLiteral("Antal poster: ") + QString::number(m_videoTable.recordCount());
+    Q_EMIT statusBarTextChanged(m_statusBarText);
+}
+
+// ---- Tape time ----
+
+bool TDataBox::baandnavnexist(const QString& name) {
+    return m_baandTable.locate(QStringLiteral("BaandNavn"), name, true);
+}
+
+QString TDataBox::findstarttid() {
+    tapetime::Minutes t = 0;
+    {
+        OpenedFor opened(m_videoTableBaand);
+        engine::Field& start = m_videoTableBaand.fieldByName(QStringLiteral("Starttid"));
+        engine::Field& length = m_videoTableBaand.fieldByName(QStringLiteral("SpilletidSP"));
+        for (m_videoTableBaand.first(); !m_videoTableBaand.eof(); m_videoTableBaand.next()) {
+            // A recording that starts exactly at t continues the run.
+            if (tapetime::minuteValue(start.asFloat()) > t)
+                break;
+            t = tapetime::minuteValue(start.asFloat() + length.asFloat());
+        }
+    }
+    return engine::formatDateTime(engine::formatSettings().longTimeFormat,
+                                  tapetime::minutesToDayFraction(t));
+}
+
+bool TDataBox::Timecheckok() {
+    using tapetime::Minutes;
+    using tapetime::minuteValue;
+
+    if (!baandnavnexist(m_videoTable.fieldByName(QStringLiteral("Baandnummer")).asString())) {
+        framework::systemError(kTapeMissing);
+        return false;
+    }
+
+    const Minutes sp =
+        minuteValue(m_videoTable.fieldByName(QStringLiteral("SpilletidSP")).asFloat());
+    const Minutes s = minuteValue(m_videoTable.fieldByName(QStringLiteral("Starttid")).asFloat());
+    const Minutes e = Minutes(s + sp);
+    // A new row has no id yet and skips nothing.
+    const qint64 self = m_videoTable.fieldByName(QStringLiteral("VideoAutoInc")).asInteger();
+    bool ok = true;
+    {
+        OpenedFor opened(m_videoTableBaand);
+        engine::Field& id = m_videoTableBaand.fieldByName(QStringLiteral("VideoAutoInc"));
+        engine::Field& start = m_videoTableBaand.fieldByName(QStringLiteral("Starttid"));
+        engine::Field& length = m_videoTableBaand.fieldByName(QStringLiteral("SpilletidSP"));
+        // Every other recording of the tape is visited, all of them.
+        for (m_videoTableBaand.first(); !m_videoTableBaand.eof(); m_videoTableBaand.next()) {
+            if (id.asInteger() == self)
+                continue;
+            const Minutes rs = minuteValue(start.asFloat());
+            const Minutes re = minuteValue(start.asFloat() + length.asFloat());
+            if (tapetime::overlaps(s, e, rs, re))
+                ok = false;
+        }
+    }
+    if (!ok) {
+        framework::systemError(kOverlap);
+        return false;
+    }
+
+    const qint64 tapeLength = m_baandTable.fieldByName(QStringLiteral("Baandlaengde")).asInteger();
+    if (tapeLength < e)
+        return framework::errorQuestion(overrunQuestion(int(e - tapeLength)));
+    return true;
+}
+
+void TDataBox::deriveTapeTime() {
+    const QVariant speed = m_videoTable.fieldByName(QStringLiteral("Hastighed")).value();
+    const QVariant playing = m_videoTable.fieldByName(QStringLiteral("SpilletidSPLP")).value();
+    m_videoTable.fieldByName(QStringLiteral("SpilletidSP"))
+        .setValue(tapetime::tapeTime(playing, speed.toString()));
+}
+
+// ---- Event handlers ----
+
+void TDataBox::VideoTableBeforePost(engine::Table&) {
+    deriveTapeTime();
+    if (!Timecheckok()) {
+        Q_EMIT focusBaandnavnEdit();
+        engine::abort();
+    }
+}
+
+void TDataBox::VideoTableAfterPost(engine::Table&) {
+    opdatestatusbar();
+}
+
+void TDataBox::BaandTableBeforeDelete(engine::Table& tapes) {
+    // Ending a pending edit first (as the locate below would) posts a new recording too,
+    // so that the bookmark can bring the window back to it.
+    m_videoTable.checkBrowseMode();
+    const engine::Bookmark current = m_videoTable.bookmark();
+    const bool found =
+        m_videoTable.locate(QStringLiteral("Baandnummer"),
+                            tapes.fieldByName(QStringLiteral("BaandNavn")).asString(), true);
+    if (m_videoTable.bookmarkValid(current))
+        m_videoTable.gotoBookmark(current);
+    if (found) {
+        framework::errorMessage(kTapeInUse);
+        engine::abort();
+    }
+}
+
+QString TDataBox::currentCastList() const {
+    const int index = m_videoTable.fieldIndex(QStringLiteral("SkuespillereListe"));
+    if (!m_videoTable.isActive() || index < 0)
+        return QString();
+    return m_videoTable.currentValue(index).toString();
+}
+
+bool TDataBox::SkuespillerTable2FilterRecord(const engine::RecordView& actor) {
+    m_castFilter.setList(currentCastList());
+    return m_castFilter.accepts(actor.asInteger(QStringLiteral("SkuespillerAutoInc")));
+}
+
+quint64 TDataBox::actorTableGeneration() {
+    return m_actorsStored ? m_actorsStored->generation : 0;
+}
+
+void TDataBox::VideoSourceDataChange(int) {
+    if (!m_skuespillerTable2.isActive()) {
+        m_castReadValid = false;
+        return;
+    }
+    const QString list = currentCastList();
+    const quint64 generation = actorTableGeneration();
+    // Neither the cast nor the actors changed: reading again would give the same rows.
+    if (m_castReadValid && m_actorsStored && list == m_castReadFor &&
+        generation == m_castReadGeneration)
+        return;
+    framework::runGuarded([this] { m_skuespillerTable2.refresh(); });
+    m_castReadFor = list;
+    m_castReadGeneration = generation;
+    m_castReadValid = true;
+}

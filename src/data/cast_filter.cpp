@@ -1,0 +1,24 @@
+#include "cast_filter.h"
+
+void CastFilter::setList(const QString& castList) {
+    if (m_parsed && castList == m_list)
+        return;
+    m_list = castList;
+    m_pieces.clear();
+    // Wrapped in asterisks, every piece but the outer two lies between two asterisks.
+    const QStringList pieces = (u'*' + castList + u'*').split(u'*');
+    for (qsizetype i = 1; i + 1 < pieces.size(); ++i) {
+        if (!pieces[i].isEmpty())
+            m_pieces.insert(pieces[i]);
+    }
+    m_parsed = true;
+}
+
+bool CastFilter::accepts(qint64 actorId) const {
+    return !m_pieces.isEmpty() && m_pieces.contains(QString::number(actorId));
+}
+
+bool CastFilter::acceptsLiterally(const QString& castList, qint64 actorId) {
+    const QString token = u'*' + QString::number(actorId) + u'*';
+    return (u'*' + castList + u'*').contains(token);
+}
