@@ -14,6 +14,11 @@ namespace {
 // Deeper nesting of parentheses, NOT and UPPER is refused: the parser and the tree it
 // builds recurse once per level.
 constexpr int kMaxNesting = 100;
+// What SQLite itself accepts: parentheses and calls nested at most this deep in the
+// written text (its parser's stack holds about a hundred entries), and at most this many
+// columns, constants and parameters (an expression tree at most 1000 deep).
+constexpr int kMaxSqlDepth = 16;
+constexpr int kMaxOperands = 250;
 
 // ---------------------------------------------------------------------------------------
 // Tokens
@@ -488,6 +493,7 @@ private:
             return constant(token.number, ValueType::Number);
         case TokenKind::Parameter: {
             advance();
+            countOperand(token.position);
             NodePtr node = makeNode(Node::Kind::Parameter, ValueType::Text);
             node->name = token.text;
             return node;
@@ -519,7 +525,13 @@ private:
         unexpected(QStringLiteral("a column, a text, a number or a parameter"));
     }
 
+    void countOperand(qsizetype position) {
+        if (++m_operands > kMaxOperands)
+            failAt(m_source, position, QStringLiteral("the statement has too many terms"));
+    }
+
     NodePtr constant(const QVariant& value, ValueType type) {
+        countOperand(peek().position);
         NodePtr node = makeNode(Node::Kind::Constant, type);
         node->constant = value;
         return node;
@@ -564,6 +576,7 @@ private:
         const Token& name = peek();
         if (name.kind != TokenKind::Word || isKeyword(name))
             unexpected(QStringLiteral("a column name"));
+        countOperand(name.position);
         advance();
         NodePtr node;
         for (std::size_t i = 0; i < m_tables.size(); ++i) {
@@ -594,7 +607,15 @@ private:
         return QStringLiteral("t%1.%2").arg(table).arg(quoteIdentifier(field));
     }
 
-    QString expression(const Node& node, TranslatedSql& out) const {
+    // Writes a node as SQLite text. depth counts the parentheses and function calls
+    // around it: SQLite's parser refuses deep nesting, so the limit is checked here.
+    QString expression(const Node& node, TranslatedSql& out, int depth = 0) const {
+        if (node.kind != Node::Kind::Constant && node.kind != Node::Kind::Parameter &&
+            node.kind != Node::Kind::Column && depth >= kMaxSqlDepth)
+            throw Error(QStringLiteral("SQL error: the statement is nested too deeply"));
+        const auto child = [&](std::size_t i) {
+            return expression(*node.children[i], out, depth + 1);
+        };
         switch (node.kind) {
         case Node::Kind::Constant:
             out.bindings.push_back(TranslatedSql::Binding{node.constant, QString()});
@@ -605,41 +626,46 @@ private:
         case Node::Kind::Column:
             return columnSql(node.table, node.field);
         case Node::Kind::Upper:
-            return QStringLiteral("sb_upper(%1)").arg(expression(*node.children[0], out));
+            return QStringLiteral("sb_upper(%1)").arg(child(0));
         case Node::Kind::Join: {
-            QString sql = expression(*node.children[0], out);
-            bool numeric = node.children[0]->type == ValueType::Number;
-            for (std::size_t i = 1; i < node.children.size(); ++i) {
-                numeric = numeric && node.children[i]->type == ValueType::Number;
-                sql = QStringLiteral("(%1 %2 %3)")
-                          .arg(sql, numeric ? QStringLiteral("+") : QStringLiteral("||"),
-                               expression(*node.children[i], out));
-            }
-            return sql;
+            // Numbers at the start are added; from the first text on, all is joined.
+            // SQLite binds || tighter than +, so the sum gets its own parentheses.
+            std::size_t numbers = 0;
+            while (numbers < node.children.size() &&
+                   node.children[numbers]->type == ValueType::Number)
+                ++numbers;
+            QStringList sum;
+            QStringList joined;
+            for (std::size_t i = 0; i < node.children.size(); ++i)
+                (i < numbers ? sum : joined) << child(i);
+            if (joined.isEmpty())
+                return u'(' + sum.join(QStringLiteral(" + ")) + u')';
+            if (sum.size() > 1)
+                joined.prepend(u'(' + sum.join(QStringLiteral(" + ")) + u')');
+            else if (sum.size() == 1)
+                joined.prepend(sum.front());
+            return u'(' + joined.join(QStringLiteral(" || ")) + u')';
         }
-        case Node::Kind::Compare: {
-            const QString left = expression(*node.children[0], out);
-            const QString right = expression(*node.children[1], out);
-            return QStringLiteral("(%1 %2 %3)").arg(left, node.name, right);
-        }
+        case Node::Kind::Compare:
+            return QStringLiteral("(%1 %2 %3)").arg(child(0), node.name, child(1));
         case Node::Kind::Like: {
-            const QString text = expression(*node.children[0], out);
-            const QString pattern = expression(*node.children[1], out);
-            return QStringLiteral("(%1sb_like(%2, %3))")
+            const QString text = child(0);
+            const QString pattern = child(1);
+            return QStringLiteral("%1sb_like(%2, %3)")
                 .arg(node.negated ? QStringLiteral("NOT ") : QString(), pattern, text);
         }
         case Node::Kind::And:
         case Node::Kind::Or: {
             QStringList parts;
-            for (const NodePtr& child : node.children)
-                parts << expression(*child, out);
+            for (std::size_t i = 0; i < node.children.size(); ++i)
+                parts << child(i);
             return u'(' +
                    parts.join(node.kind == Node::Kind::And ? QStringLiteral(" AND ")
                                                            : QStringLiteral(" OR ")) +
                    u')';
         }
         case Node::Kind::Not:
-            return QStringLiteral("(NOT %1)").arg(expression(*node.children[0], out));
+            return QStringLiteral("(NOT %1)").arg(child(0));
         }
         return QString();
     }
@@ -684,6 +710,7 @@ private:
     const TableResolver& m_resolve;
     std::vector<Source> m_tables;
     int m_depth = 0;
+    int m_operands = 0;
 };
 
 } // namespace

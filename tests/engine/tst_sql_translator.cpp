@@ -52,6 +52,8 @@ private Q_SLOTS:
     void rejects_data();
     void rejects();
     void messageNamesThePlace();
+    void deepestStatementsRunInSQLite_data();
+    void deepestStatementsRunInSQLite();
 
 private:
     // Translates and runs the lines, giving one text per row: the named columns' values
@@ -442,6 +444,63 @@ void TestSqlTranslator::messageNamesThePlace() {
         QCOMPARE(e.message(),
                  QStringLiteral("SQL error at line 2, column 7: unknown column titel3"));
     }
+}
+
+void TestSqlTranslator::deepestStatementsRunInSQLite_data() {
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("opening");
+    QTest::addColumn<QString>("middle");
+    QTest::addColumn<QString>("closing");
+    QTest::addColumn<QString>("suffix");
+    // WHERE prefix, n openings, middle, n closings, suffix: n grows until it is refused.
+    const auto row = [](const char* name, const char* prefix, const char* opening,
+                        const char* middle, const char* closing, const char* suffix) {
+        QTest::newRow(name) << QString::fromUtf8(prefix) << QString::fromUtf8(opening)
+                            << QString::fromUtf8(middle) << QString::fromUtf8(closing)
+                            << QString::fromUtf8(suffix);
+    };
+    row("NOT", "", "NOT ", "gruppe = 1", "", "");
+    row("parentheses", "", "(", "gruppe = 1", ")", "");
+    row("UPPER", "", "UPPER(", "titel1", ")", " LIKE 'A'");
+    row("nested OR and AND", "", "(gruppe = 1 OR gruppe = 2 AND NOT (", "titel1 LIKE 'x'", "))",
+        "");
+    row("joins", "titel1 = ", "'a' + ('b' + ", "'c'", ")", "");
+    row("patterns", "titel1 LIKE ", "UPPER('%' + ", "titel2", ")", "");
+    row("numbers", "gruppe = ", "1 + (2 + ", "3", ")", "");
+    row("AND chain", "", "gruppe = 1 AND ", "gruppe = 2", "", "");
+    row("join chain", "titel1 = ", "'a' + ", "'b'", "", "");
+    row("sum chain", "gruppe = ", "1 + ", "2", "", "");
+}
+
+// Whatever the translator accepts, SQLite must accept too: its parser and expression
+// trees have limits of their own.
+void TestSqlTranslator::deepestStatementsRunInSQLite() {
+    QFETCH(QString, prefix);
+    QFETCH(QString, opening);
+    QFETCH(QString, middle);
+    QFETCH(QString, closing);
+    QFETCH(QString, suffix);
+    int accepted = 0;
+    for (int n = 1; n <= 400; ++n) {
+        const QString where = prefix + opening.repeated(n) + middle + closing.repeated(n) + suffix;
+        TranslatedSql t;
+        try {
+            t = translate({"SELECT * FROM \"spolebox.db\"", "WHERE " + where});
+        } catch (const Error& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("too deeply")) ||
+                         e.message().contains(QStringLiteral("too many terms")),
+                     qPrintable(e.message()));
+            break;
+        }
+        accepted = n;
+        try {
+            Statement st(m_database->handle(), t.sql);
+        } catch (const Error& e) {
+            QFAIL(qPrintable(QStringLiteral("n = %1: %2").arg(n).arg(e.message())));
+        }
+    }
+    QVERIFY(accepted >= 5);
+    QVERIFY2(accepted < 400, "never refused");
 }
 
 QTEST_GUILESS_MAIN(TestSqlTranslator)
