@@ -1,7 +1,6 @@
 #include "metafile_decoder.h"
 
 #include "engine/error.h"
-#include "picture_format.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
@@ -19,8 +18,13 @@ namespace {
 
 // Metafiles are measured in inches or millimetres; pictures are shown at screen pixels.
 constexpr double kPixelsPerInch = 96.0;
-// A side longer than this is drawn smaller, keeping the shape.
-constexpr int kMaxSide = 16384;
+// A metafile is drawn no larger than this, keeping its shape: it is a drawing, which loses
+// nothing by being drawn smaller, and a damaged header may ask for any size at all.
+// libwmf draws pixel by pixel and hands over a PNG (about a second for four million
+// pixels), so Windows metafiles get the smaller limit.
+constexpr int kMaxSide = 4096;
+constexpr double kMaxWmfPixels = 1024.0 * 1024;
+constexpr double kMaxEmfPixels = 4.0 * 1024 * 1024;
 
 [[noreturn]] void fail(const QString& reason) {
     throw engine::Error(reason);
@@ -28,13 +32,13 @@ constexpr int kMaxSide = 16384;
 
 // The size to draw a metafile at: its own size, made smaller when a damaged or strange
 // header asks for an enormous picture.
-QSize boundedSize(double width, double height) {
+QSize boundedSize(double width, double height, double maxPixels) {
     if (!(width >= 1.0 && height >= 1.0) || !std::isfinite(width) || !std::isfinite(height))
         fail(QStringLiteral("Metafilen har ingen størrelse."));
     double factor = 1.0;
     factor = std::min(factor, kMaxSide / width);
     factor = std::min(factor, kMaxSide / height);
-    factor = std::min(factor, std::sqrt(double(kMaxPicturePixels) / (width * height)));
+    factor = std::min(factor, std::sqrt(maxPixels / (width * height)));
     const int w = std::max(1, int(std::lround(width * factor)));
     const int h = std::max(1, int(std::lround(height * factor)));
     return QSize(w, h);
@@ -59,9 +63,12 @@ constexpr qsizetype kPlaceableHeaderSize = 22;
 constexpr qsizetype kMetaHeaderSize = 18;
 
 // The metafile header: type 1 (memory) or 2 (disk), a header of 9 words, version 0x100
-// or 0x300, then whole records. Checked before libwmf sees the file, so that other and
-// cut-off files are refused at once.
-void checkWindowsMetafileHeader(const QByteArray& data) {
+// or 0x300, then whole records: a size in 16-bit words (at least the size and function
+// fields), all inside the file, the last one the end record (function 0). Checked before
+// libwmf sees the file, so that other and cut-off files are refused at once. Returns a copy
+// whose header names the true largest record: libwmf allocates a buffer of the size the
+// header gives, which a damaged file may make gigabytes.
+QByteArray checkedWindowsMetafile(const QByteArray& data) {
     qsizetype start = 0;
     if (data.size() >= 4 && readU32(data, 0) == kPlaceableKey)
         start = kPlaceableHeaderSize;
@@ -73,16 +80,19 @@ void checkWindowsMetafileHeader(const QByteArray& data) {
     if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x100 && version != 0x300))
         fail(QStringLiteral("Filen er ikke en metafil."));
 
-    // The records: a size in 16-bit words (at least the size and function fields), all
-    // inside the file, the last one the end record (function 0).
+    quint32 largest = 0;
     qsizetype offset = start + kMetaHeaderSize;
     while (offset + 6 <= data.size()) {
         const quint64 words = readU32(data, offset);
         const quint16 function = readU16(data, offset + 4);
         if (words < 3 || words * 2 > quint64(data.size() - offset))
             fail(QStringLiteral("Metafilen er beskadiget."));
-        if (function == 0)
-            return;
+        largest = std::max(largest, quint32(words));
+        if (function == 0) {
+            QByteArray checked = data;
+            qToLittleEndian<quint32>(largest, checked.data() + start + 12);
+            return checked;
+        }
         offset += qsizetype(words * 2);
     }
     fail(QStringLiteral("Metafilen er afkortet."));
@@ -145,10 +155,10 @@ QSize enhancedMetafileSize(const QByteArray& data) {
     const double frameHeight = double(readI32(data, 36)) - readI32(data, 28);
     if (frameWidth > 0 && frameHeight > 0)
         return boundedSize(std::round(frameWidth * kPixelsPerInch / 2540.0),
-                           std::round(frameHeight * kPixelsPerInch / 2540.0));
+                           std::round(frameHeight * kPixelsPerInch / 2540.0), kMaxEmfPixels);
     const double boundsWidth = double(readI32(data, 16)) - readI32(data, 8) + 1;
     const double boundsHeight = double(readI32(data, 20)) - readI32(data, 12) + 1;
-    return boundedSize(boundsWidth, boundsHeight);
+    return boundedSize(boundsWidth, boundsHeight, kMaxEmfPixels);
 }
 
 struct MallocDeleter {
@@ -158,7 +168,8 @@ struct MallocDeleter {
 } // namespace
 
 QImage decodeWindowsMetafile(const QByteArray& data) {
-    checkWindowsMetafileHeader(data);
+    // libwmf reads from a buffer it may not change, but its interface is not const.
+    QByteArray contents = checkedWindowsMetafile(data);
 
     wmfAPI_Options options{};
     options.function = wmf_gd_function;
@@ -172,8 +183,6 @@ QImage decodeWindowsMetafile(const QByteArray& data) {
     if (!(device->flags & WMF_GD_SUPPORTS_PNG))
         fail(QStringLiteral("Metafiler kan ikke vises på denne maskine."));
 
-    // libwmf reads from a buffer it may not change, but its interface is not const.
-    QByteArray contents = data;
     checkWmf(api.get(), wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(contents.data()),
                                      long(contents.size())));
     wmfD_Rect bbox{};
@@ -182,7 +191,7 @@ QImage decodeWindowsMetafile(const QByteArray& data) {
     unsigned int height = 0;
     checkWmf(api.get(),
              wmf_display_size(api.get(), &width, &height, kPixelsPerInch, kPixelsPerInch));
-    const QSize size = boundedSize(width, height);
+    const QSize size = boundedSize(width, height, kMaxWmfPixels);
 
     QByteArray png;
     device->type = wmf_gd_png;
