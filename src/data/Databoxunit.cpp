@@ -239,13 +239,16 @@ void TDataBox::VideoTableAfterPost(engine::Table&) {
 }
 
 void TDataBox::BaandTableBeforeDelete(engine::Table& tapes) {
+    const QString name = tapes.fieldByName(QStringLiteral("BaandNavn")).asString();
+    const engine::Bookmark tape = tapes.bookmark();
     // Ending a pending edit first (as the locate below would) posts a new recording too,
-    // so that the bookmark can bring the window back to it.
+    // so that the bookmark can bring the window back to it. Its check moves the tapes
+    // table to the recording's tape: put it back, or the delete would hit that tape.
     m_videoTable.checkBrowseMode();
+    if (tapes.bookmark() != tape && tapes.bookmarkValid(tape))
+        tapes.gotoBookmark(tape);
     const engine::Bookmark current = m_videoTable.bookmark();
-    const bool found =
-        m_videoTable.locate(QStringLiteral("Baandnummer"),
-                            tapes.fieldByName(QStringLiteral("BaandNavn")).asString(), true);
+    const bool found = m_videoTable.locate(QStringLiteral("Baandnummer"), name, true);
     if (m_videoTable.bookmarkValid(current))
         m_videoTable.gotoBookmark(current);
     if (found) {
