@@ -51,6 +51,7 @@ QTextEdit* infoText(QWidget* parent, const QString& html, const QRect& geometry)
     text->setGeometry(geometry);
     QPalette palette = text->palette();
     palette.setColor(QPalette::Base, parent->palette().color(QPalette::Window));
+    palette.setColor(QPalette::Text, parent->palette().color(QPalette::WindowText));
     text->setPalette(palette);
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return text;
@@ -70,6 +71,14 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(10);
     panel->setAutoFillBackground(true);
+    // A dark panel, so that the yellow "Luk" and the light text stand out.
+    QPalette dark = panel->palette();
+    dark.setColor(QPalette::Window, QColor(31, 42, 68));
+    dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
+    dark.setColor(QPalette::Text, QColor(235, 235, 240));
+    dark.setColor(QPalette::Light, QColor(70, 84, 120));
+    dark.setColor(QPalette::Dark, QColor(12, 18, 32));
+    panel->setPalette(dark);
 
     Image1 = new QLabel(panel);
     Image1->setObjectName(QStringLiteral("Image1"));

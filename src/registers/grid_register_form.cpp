@@ -1,0 +1,73 @@
+#include "grid_register_form.h"
+
+#include "engine/table.h"
+#include "framework/data_source.h"
+#include "framework/db_grid.h"
+#include "framework/error_display.h"
+#include "framework/field_data_link.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+TGridRegisterForm::TGridRegisterForm(const QString& objectName, const QString& caption,
+                                     framework::DataSource& source,
+                                     const std::vector<framework::GridColumn>& columns,
+                                     QWidget* parent)
+    : QDialog(parent), m_source(source) {
+    setObjectName(objectName);
+    setWindowTitle(caption);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    int gridWidth = 0;
+    for (const auto& column : columns)
+        gridWidth += column.width > 0 ? column.width : 100;
+    gridWidth += 40; // the row indicator and the scroll bar
+    const int width = std::max(gridWidth + 16, 260);
+    setFixedSize(width, 330);
+
+    DBGrid1 = new framework::DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setGeometry(8, 8, width - 16, 250);
+    DBGrid1->setColumns(columns);
+    DBGrid1->setDataSource(&source);
+
+    Label1 = new QLabel(QStringLiteral("Tast Ctrl+Delete for at slette"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(8, 264, width - 16, 20);
+
+    BitBtn1 = new QPushButton(QStringLiteral("Luk"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(width - 88, 292, 80, 27);
+    BitBtn1->setAutoDefault(false);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TGridRegisterForm::FormCloseQuery() {
+    framework::guarded([this] {
+        DBGrid1->updateRecord();
+        framework::updateRecord(&m_source);
+        engine::Dataset* dataset = m_source.dataSet();
+        auto* table = dynamic_cast<engine::Table*>(dataset);
+        if (table && table->isEditing() && table->modified())
+            table->post();
+    });
+}
+
+void TGridRegisterForm::done(int result) {
+    FormCloseQuery();
+    QDialog::done(result);
+}
+
+void TGridRegisterForm::closeEvent(QCloseEvent* event) {
+    // The window manager's close goes through done() as well, so it posts too.
+    event->ignore();
+    done(QDialog::Rejected);
+}

@@ -1,0 +1,174 @@
+#pragma once
+
+#include "JustOne.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QWidget;
+
+namespace engine {
+class Session;
+}
+namespace framework {
+class DBEdit;
+class DBGrid;
+class DBLookupComboBox;
+class DBMemo;
+class DBNavigator;
+class DBRadioGroup;
+class DBText;
+class DataSource;
+} // namespace framework
+
+class TAboutForm;
+class TBaandForm;
+class TBaandtypeForm;
+class TDataBox;
+class TGrupperForm;
+class TKategoriForm;
+class TLights;
+
+// How a main window is started: tests shorten the splash wait and use their own
+// catalogue, engine configuration and single-instance meeting point.
+struct MainFormOptions {
+    engine::Session* session = nullptr;
+    QString programDir;
+    int splashWaitMs = 3000;
+    QString instanceServerName = TJustOne::defaultServerName();
+    TJustOne::EndProcess endProcess;
+};
+
+// The main window: the editor of the current recording, the search, the cast page, the
+// record navigator and the menus from which every other window is opened.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(const MainFormOptions& options, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The catalogue; null until it has been opened.
+    TDataBox* dataBox() const { return m_dataBox.get(); }
+    bool catalogueOpened() const { return m_opened; }
+
+    // Start-up and the program's life.
+    void FormCreate();
+    void CreateOpenAll();
+    void MyOnidle();
+
+    // Recording editor.
+    void SpeedButton2Click(); // new recording
+    void SpeedButton3Click(); // delete with confirmation
+    void BaandnavnEditExit();
+
+    // Menu.
+    void Skuespillere1Click();
+    void Kategori1Click();
+    void Grupper1Click();
+    void Bnd1Click();
+    void OmSpolebox1Click();
+    void Visfritidpbnd1Click();
+    void Oversigt1Click();
+    void Noget1Click();
+
+    // Search box.
+    void SogetextEnter();
+
+    TJustOne* JustOne1 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    framework::DBText* DBText1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* HovedSide = nullptr;
+    QWidget* SkuespillereSide = nullptr;
+    QWidget* NoterSide = nullptr;
+    QWidget* MultimedieSide = nullptr;
+
+    framework::DBEdit* Titel1Edit = nullptr;
+    framework::DBEdit* Titel2Edit = nullptr;
+    framework::DBEdit* InstruktorEdit = nullptr;
+    framework::DBLookupComboBox* KategoriKombo = nullptr;
+    framework::DBEdit* LandEdit = nullptr;
+    framework::DBEdit* PaarEdit = nullptr;
+    framework::DBEdit* BaandnavnEdit = nullptr;
+    framework::DBEdit* SpilletidEdit = nullptr;
+    framework::DBEdit* IndexnrEdit = nullptr;
+    framework::DBRadioGroup* Lyd = nullptr;
+    framework::DBRadioGroup* Hastighed = nullptr;
+    framework::DBEdit* StarttidEdit = nullptr;
+    framework::DBLookupComboBox* DBLookupComboBox1 = nullptr;
+    framework::DBEdit* OptagetdatoEdit = nullptr;
+    framework::DBMemo* NoterMemo = nullptr;
+
+    framework::DBNavigator* DBNavigator1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton3 = nullptr;
+    TLights* PaintBox1 = nullptr;
+
+    QGroupBox* SogningGroup = nullptr;
+    QLineEdit* Sogetext = nullptr;
+    QRadioButton* RadioBTitel = nullptr;
+    QRadioButton* RadioBInstruktor = nullptr;
+    QRadioButton* RadioBSkuespiller = nullptr;
+    QRadioButton* RadioBBaandNavn = nullptr;
+
+    QLabel* StatusPanel1 = nullptr;
+    QLabel* StatusPanel2 = nullptr;
+
+    QAction* Skuespillere1 = nullptr;
+    QAction* Kategori1 = nullptr;
+    QAction* Grupper1 = nullptr;
+    QAction* Bnd1 = nullptr;
+    QAction* OmSpolebox1 = nullptr;
+    QAction* Visfritidpbnd1 = nullptr;
+    QAction* Oversigt1 = nullptr;
+    QAction* Noget1 = nullptr;
+
+    // The windows created once when the catalogue opens.
+    QPointer<TKategoriForm> KategoriForm;
+    QPointer<TGrupperForm> GrupperForm;
+    QPointer<TBaandtypeForm> BaandtypeForm;
+    QPointer<TBaandForm> BaandForm;
+
+Q_SIGNALS:
+    // Opening the catalogue failed; the user has been told and the program must end.
+    void catalogueFailed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildMenu();
+    void buildMainPage();
+    void buildNotesPage();
+    void buildMultimediaPage();
+    void buildButtonRow(QWidget* central);
+    void buildSearchGroup(QWidget* central);
+    void buildStatusBar();
+    void setTabOrder();
+    void bindControls();
+    void createWindows();
+    bool FormCloseQuery();
+    void setStatusText(const QString& text);
+
+    MainFormOptions m_options;
+    std::unique_ptr<TDataBox> m_dataBox;
+    bool m_opened = false;
+    bool m_opening = false;
+    bool m_closing = false;
+};
