@@ -1,0 +1,581 @@
+// Speed of the database engine on a catalogue of 10,000 tapes, 100,000 recordings and
+// 10,000 actors, each figure beside bare SQLite doing the same work.
+//
+// Every engine benchmark follows its bare counterpart and reports the ratio of the two
+// times as the counter "x_bare" (engine time / bare time), and its target as "target_us".
+//
+// The catalogue is generated once per run in a temporary directory: the six table files are
+// created empty by the engine (so they carry its file marks, fields and indexes), then
+// filled through one raw sqlite3 connection per file in a single transaction each, which
+// takes a second or two instead of minutes of single posts.
+
+#include "data/schema.h"
+#include "engine/collation.h"
+#include "engine/database.h"
+#include "engine/error.h"
+#include "engine/session.h"
+#include "engine/table.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kTapes = 10000;
+constexpr int kRecordings = 100000;
+constexpr int kActors = 10000;
+const QString kAlias = QString::fromUtf8(schema::kAlias);
+
+// ---------------------------------------------------------------------------------------
+// Bare SQLite helpers
+
+std::string text(const QString& s) {
+    return s.toStdString();
+}
+
+void check(int rc, sqlite3* db, const char* what) {
+    if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(db));
+        std::exit(1);
+    }
+}
+
+struct Connection {
+    sqlite3* db = nullptr;
+    explicit Connection(const QString& path) {
+        check(sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr),
+              db, "open");
+        engine::registerSqlFunctions(db); // the indexes compare in Danish order
+    }
+    ~Connection() { sqlite3_close_v2(db); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    void exec(const char* sql) const {
+        check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), db, sql);
+    }
+    void exec(const QString& sql) const { exec(sql.toUtf8().constData()); }
+};
+
+struct Stmt {
+    sqlite3_stmt* st = nullptr;
+    Stmt(sqlite3* db, const std::string& sql) {
+        check(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr), db, sql.c_str());
+    }
+    ~Stmt() { sqlite3_finalize(st); }
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+    void text(int i, const std::string& s) const {
+        sqlite3_bind_text(st, i, s.data(), int(s.size()), SQLITE_TRANSIENT);
+    }
+    // Reads every column of the current row, as a dataset's record buffer would.
+    void readRow() const {
+        for (int c = 0, n = sqlite3_column_count(st); c < n; ++c) {
+            if (sqlite3_column_type(st, c) == SQLITE_TEXT)
+                benchmark::DoNotOptimize(sqlite3_column_text(st, c));
+            else
+                benchmark::DoNotOptimize(sqlite3_column_double(st, c));
+        }
+    }
+};
+
+std::string path(const QString& dir, const engine::TableDef& def) {
+    return QFile::encodeName(QDir(dir).filePath(def.fileName)).toStdString();
+}
+
+// ---------------------------------------------------------------------------------------
+// The generated catalogue
+
+struct Catalogue {
+    QTemporaryDir root;
+    QString dataDir;
+    QString configFile;
+    std::vector<qint64> recordingIds;
+};
+
+Catalogue* g_catalogue = nullptr;
+
+void fill(const Catalogue& cat) {
+    std::mt19937 random(20260101);
+    const char* lastNames[] = {"Hansen",      "Jensen",     "Nielsen",    "Pedersen",  "Andersen",
+                               "Christensen", "Larsen",     "Sørensen",   "Rasmussen", "Jørgensen",
+                               "Petersen",    "Madsen",     "Kristensen", "Olsen",     "Thomsen",
+                               "Ærø",         "Østergaard", "Åberg",      "smith",     "Brown"};
+    const char* firstNames[] = {"Anne", "Bo", "Carl", "Dorte", "Erik", "Frida", "Gustav", "Hanne"};
+
+    {
+        Connection c(QString::fromStdString(path(cat.dataDir, schema::tapes())));
+        c.exec("BEGIN");
+        Stmt ins(c.db, "INSERT INTO \"Bånd\" (BaandNavn, Baandlaengde) VALUES (?, ?)");
+        for (int i = 1; i <= kTapes; ++i) {
+            ins.text(1, text(QStringLiteral("B%1").arg(i)));
+            sqlite3_bind_int(ins.st, 2, i % 3 == 0 ? 240 : 180);
+            check(sqlite3_step(ins.st), c.db, "insert tape");
+            sqlite3_reset(ins.st);
+        }
+        c.exec("COMMIT");
+    }
+    {
+        Connection c(QString::fromStdString(path(cat.dataDir, schema::actors())));
+        c.exec("BEGIN");
+        Stmt ins(c.db, "INSERT INTO Skuespillere (Fornavn, Efternavn, Fodtdato, "
+                       "SkuespillerAutoIncStr, Billedepath) VALUES (?, ?, ?, ?, ?)");
+        for (int i = 1; i <= kActors; ++i) {
+            ins.text(1, firstNames[random() % 8]);
+            ins.text(2, text(QStringLiteral("%1 %2")
+                                 .arg(QString::fromUtf8(lastNames[random() % 20]))
+                                 .arg(i % 97)));
+            sqlite3_bind_double(ins.st, 3, 10000 + double(random() % 30000));
+            ins.text(4, std::to_string(i));
+            ins.text(5, text(QStringLiteral("billeder\\actor%1.jpg").arg(i)));
+            check(sqlite3_step(ins.st), c.db, "insert actor");
+            sqlite3_reset(ins.st);
+        }
+        c.exec("COMMIT");
+    }
+    {
+        Connection c(QString::fromStdString(path(cat.dataDir, schema::recordings())));
+        c.exec("BEGIN");
+        Stmt ins(c.db, "INSERT INTO Spolebox (Starttid, Indexnummer, Optagetdato, Kategori, "
+                       "Gruppe, Lyd, Hastighed, Noter, SkuespillereListe, SpilletidSPLP, "
+                       "SpilletidSP, Titel1, Titel2, Instruktor, Baandnummer, Produktionsaar, "
+                       "Land) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        const int perTape = kRecordings / kTapes;
+        for (int i = 0; i < kRecordings; ++i) {
+            const int tape = i / perTape + 1;
+            const int slot = i % perTape;
+            const double minutes = 15.0 + double(random() % 10);
+            sqlite3_bind_double(ins.st, 1, slot * 18 / 1440.0);
+            sqlite3_bind_int(ins.st, 2, int(random() % 501));
+            sqlite3_bind_double(ins.st, 3, 30000 + double(random() % 9000));
+            ins.text(4, i % 2 ? "Drama" : "Komedie");
+            sqlite3_bind_int(ins.st, 5, int(random() % 10) + 1);
+            ins.text(6, "Stereo");
+            ins.text(7, "SP");
+            if (i % 4 == 0)
+                ins.text(8, "Optaget fra DR1, reklamer klippet ud.");
+            QString cast;
+            for (int k = 0; k < 4; ++k)
+                cast += QStringLiteral("*%1*").arg(random() % kActors + 1);
+            ins.text(9, text(cast));
+            sqlite3_bind_double(ins.st, 10, minutes / 1440.0);
+            sqlite3_bind_double(ins.st, 11, minutes / 1440.0);
+            ins.text(12, text(QStringLiteral("Film nummer %1").arg(i)));
+            ins.text(13, "Undertitel");
+            ins.text(14, text(QStringLiteral("Instruktør %1").arg(i % 500)));
+            // Tape names in mixed letter case, as typed by users.
+            std::string name = text(QStringLiteral("B%1").arg(tape));
+            if (slot % 3 == 1)
+                name[0] = 'b';
+            ins.text(15, name);
+            sqlite3_bind_int(ins.st, 16, 1950 + int(random() % 60));
+            ins.text(17, "DK");
+            check(sqlite3_step(ins.st), c.db, "insert recording");
+            sqlite3_reset(ins.st);
+        }
+        c.exec("COMMIT");
+    }
+    {
+        Connection c(QString::fromStdString(path(cat.dataDir, schema::categories())));
+        c.exec("BEGIN");
+        for (const char* k : {"Drama", "Komedie", "Action", "Dokumentar", "Børnefilm"})
+            c.exec(QStringLiteral("INSERT INTO Kategori (Kategori) VALUES ('%1')")
+                       .arg(QString::fromUtf8(k)));
+        c.exec("COMMIT");
+    }
+    {
+        Connection c(QString::fromStdString(path(cat.dataDir, schema::groups())));
+        for (int g = 1; g <= 10; ++g)
+            c.exec(QStringLiteral("INSERT INTO Grupper (Gruppenavn) VALUES ('Gruppe %1')").arg(g));
+    }
+    {
+        Connection c(QString::fromStdString(path(cat.dataDir, schema::settings())));
+        c.exec("INSERT INTO System (ColorFri, ColorAktuelFri, ColorFilmSP, ColorFilmLP) "
+               "VALUES (65280, 255, 16711680, 8421376)");
+    }
+}
+
+std::unique_ptr<Catalogue> generate() {
+    auto cat = std::make_unique<Catalogue>();
+    if (!cat->root.isValid())
+        throw engine::Error(QStringLiteral("no temporary directory"));
+    cat->dataDir = cat->root.filePath(QStringLiteral("DATA"));
+    cat->configFile = cat->root.filePath(QStringLiteral("engine.ini"));
+    QDir().mkpath(cat->dataDir);
+    QElapsedTimer clock;
+    clock.start();
+    for (const engine::TableDef* def : schema::allTables())
+        engine::Database::createTable(cat->dataDir, *def);
+    fill(*cat);
+    engine::Session(cat->configFile).addAlias(kAlias, cat->dataDir, QStringLiteral("PARADOX"));
+    for (qint64 id = 1; id <= kRecordings; ++id)
+        cat->recordingIds.push_back(id);
+    std::fprintf(stderr, "Catalogue of %d tapes, %d recordings, %d actors generated in %lld ms\n",
+                 kTapes, kRecordings, kActors, static_cast<long long>(clock.elapsed()));
+    return cat;
+}
+
+// ---------------------------------------------------------------------------------------
+// Ratios: each bare benchmark leaves its time per iteration for the engine one after it.
+
+using Clock = std::chrono::steady_clock;
+std::map<std::string, double> g_bareSeconds;
+std::map<std::string, double> g_engineSeconds;
+
+class LoopTimer {
+public:
+    LoopTimer() : m_start(Clock::now()) {}
+    double perIteration(const benchmark::State& state) const {
+        return std::chrono::duration<double>(Clock::now() - m_start).count() /
+               double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    }
+
+private:
+    Clock::time_point m_start;
+};
+
+void reportBare(benchmark::State& state, const std::string& name, const LoopTimer& timer) {
+    g_bareSeconds[name] = timer.perIteration(state);
+}
+
+void reportEngine(benchmark::State& state, const std::string& name, const LoopTimer& timer,
+                  double targetMicroseconds) {
+    const double seconds = timer.perIteration(state);
+    g_engineSeconds[name] = seconds;
+    if (auto bare = g_bareSeconds.find(name); bare != g_bareSeconds.end() && bare->second > 0)
+        state.counters["x_bare"] = seconds / bare->second;
+    if (targetMicroseconds > 0)
+        state.counters["target_us"] = targetMicroseconds;
+}
+
+std::unique_ptr<engine::Table> declare(engine::Session& session, const engine::TableDef& def,
+                                       const QString& index = {}) {
+    auto t = std::make_unique<engine::Table>(session);
+    t->setAliasName(kAlias);
+    t->setTableName(def.fileName);
+    t->setIndexName(index);
+    t->setFieldDefs(def.fields);
+    return t;
+}
+
+const QString kRecIndex = QStringLiteral("SecBaandnrStarttid");
+const QString kActorIndex = QStringLiteral("SecEfternavn");
+
+// ---------------------------------------------------------------------------------------
+// Opening the catalogue as the program does at start-up: a new engine session, then the
+// groups, categories, tapes, the cast page's actors (index SecEfternavn, filtered by the
+// current recording's cast), the recordings (index SecBaandnrStarttid) and the settings;
+// the cast page then reads the actors again for the first recording's cast.
+
+void BM_OpenCatalogue_Bare(benchmark::State& state) {
+    const QString dir = g_catalogue->dataDir;
+    LoopTimer timer;
+    for (auto _ : state) {
+        Connection c(QStringLiteral(":memory:"));
+        int n = 0;
+        for (const engine::TableDef* def : schema::allTables()) {
+            const QString schemaName = QStringLiteral("s%1").arg(++n);
+            c.exec(QStringLiteral("ATTACH DATABASE '%1' AS %2")
+                       .arg(QDir(dir).filePath(def->fileName), schemaName));
+            c.exec(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(schemaName));
+            c.exec(QStringLiteral("PRAGMA %1.synchronous = FULL").arg(schemaName));
+        }
+        auto readKeys = [&](const std::string& sql) {
+            Stmt st(c.db, sql);
+            std::vector<qint64> keys;
+            while (sqlite3_step(st.st) == SQLITE_ROW)
+                keys.push_back(sqlite3_column_int64(st.st, 0));
+            benchmark::DoNotOptimize(keys.data());
+        };
+        readKeys("SELECT rowid FROM s4.Grupper ORDER BY rowid");
+        readKeys("SELECT rowid FROM s3.Kategori ORDER BY rowid");
+        readKeys("SELECT rowid FROM s2.\"Bånd\" ORDER BY rowid");
+        for (int pass = 0; pass < 2; ++pass) {
+            // Every actor row goes through the cast filter.
+            Stmt actors(c.db, "SELECT rowid, * FROM s5.Skuespillere ORDER BY "
+                              "Efternavn COLLATE DANISH, rowid");
+            while (sqlite3_step(actors.st) == SQLITE_ROW)
+                benchmark::DoNotOptimize(sqlite3_column_int64(actors.st, 5));
+        }
+        readKeys("SELECT rowid FROM s1.Spolebox ORDER BY Baandnummer COLLATE DANISH, Starttid, "
+                 "rowid");
+        readKeys("SELECT rowid FROM s6.System ORDER BY rowid");
+        Stmt first(c.db, "SELECT * FROM s1.Spolebox WHERE rowid = 1");
+        sqlite3_step(first.st);
+        first.readRow();
+    }
+    reportBare(state, "open", timer);
+}
+
+void BM_OpenCatalogue_Engine(benchmark::State& state) {
+    LoopTimer timer;
+    for (auto _ : state) {
+        engine::Session session(g_catalogue->configFile);
+        auto groups = declare(session, schema::groups());
+        auto categories = declare(session, schema::categories());
+        auto tapes = declare(session, schema::tapes());
+        auto actors = declare(session, schema::actors(), kActorIndex);
+        auto videos = declare(session, schema::recordings(), kRecIndex);
+        auto settings = declare(session, schema::settings());
+        // The cast page's filter: the actors named in the current recording's cast list.
+        actors->setFilterCallback([&](const engine::RecordView& actor) {
+            const QString list =
+                videos->isActive()
+                    ? videos->fieldByName(QStringLiteral("SkuespillereListe")).asString()
+                    : QString();
+            return list.contains(u'*' + actor.asString(QStringLiteral("SkuespillerAutoInc")) +
+                                 u'*');
+        });
+        actors->setFiltered(true);
+        for (engine::Table* t : {groups.get(), categories.get(), tapes.get(), actors.get(),
+                                 videos.get(), settings.get()})
+            t->open();
+        actors->refresh();
+        benchmark::DoNotOptimize(videos->recordCount());
+    }
+    reportEngine(state, "open", timer, 100000);
+}
+
+// ---------------------------------------------------------------------------------------
+// Cursor moves on the recordings in index order.
+
+void BM_CursorNext_Bare(benchmark::State& state) {
+    Connection c(QDir(g_catalogue->dataDir).filePath(schema::recordings().fileName));
+    Stmt st(c.db,
+            "SELECT rowid, * FROM Spolebox ORDER BY Baandnummer COLLATE DANISH, Starttid, rowid");
+    LoopTimer timer;
+    for (auto _ : state) {
+        if (sqlite3_step(st.st) != SQLITE_ROW) {
+            sqlite3_reset(st.st);
+            sqlite3_step(st.st);
+        }
+        st.readRow();
+    }
+    reportBare(state, "next", timer);
+}
+
+void BM_CursorNext_Engine(benchmark::State& state) {
+    engine::Session session(g_catalogue->configFile);
+    auto videos = declare(session, schema::recordings(), kRecIndex);
+    videos->open();
+    LoopTimer timer;
+    for (auto _ : state) {
+        videos->next();
+        if (videos->eof())
+            videos->first();
+        benchmark::DoNotOptimize(videos->field(0).value());
+    }
+    reportEngine(state, "next", timer, 100);
+}
+
+void BM_CursorPrior_Bare(benchmark::State& state) {
+    Connection c(QDir(g_catalogue->dataDir).filePath(schema::recordings().fileName));
+    Stmt st(c.db, "SELECT rowid, * FROM Spolebox ORDER BY Baandnummer COLLATE DANISH DESC, "
+                  "Starttid DESC, rowid DESC");
+    LoopTimer timer;
+    for (auto _ : state) {
+        if (sqlite3_step(st.st) != SQLITE_ROW) {
+            sqlite3_reset(st.st);
+            sqlite3_step(st.st);
+        }
+        st.readRow();
+    }
+    reportBare(state, "prior", timer);
+}
+
+void BM_CursorPrior_Engine(benchmark::State& state) {
+    engine::Session session(g_catalogue->configFile);
+    auto videos = declare(session, schema::recordings(), kRecIndex);
+    videos->open();
+    videos->last();
+    LoopTimer timer;
+    for (auto _ : state) {
+        videos->prior();
+        if (videos->bof())
+            videos->last();
+        benchmark::DoNotOptimize(videos->field(0).value());
+    }
+    reportEngine(state, "prior", timer, 100);
+}
+
+// For comparison only (no target): the main window's cast page follows every move of the
+// recordings by reading the actors again through its cast filter, as the data module does
+// when the current recording's cast list changes.
+void BM_CursorNext_WithCastPage(benchmark::State& state) {
+    engine::Session session(g_catalogue->configFile);
+    auto videos = declare(session, schema::recordings(), kRecIndex);
+    auto actors = declare(session, schema::actors(), kActorIndex);
+    videos->open();
+    const int cast = videos->fieldIndex(QStringLiteral("SkuespillereListe"));
+    actors->setFilterCallback([&](const engine::RecordView& actor) {
+        return videos->currentValue(cast).toString().contains(
+            u'*' + actor.asString(QStringLiteral("SkuespillerAutoInc")) + u'*');
+    });
+    actors->setFiltered(true);
+    actors->open();
+    videos->addListener([&](const engine::ChangeNotice& notice) {
+        if (notice.kind == engine::ChangeKind::RecordMoved)
+            actors->refresh();
+    });
+    for (auto _ : state) {
+        videos->next();
+        if (videos->eof())
+            videos->first();
+        benchmark::DoNotOptimize(actors->recordCount());
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Locate a recording by its VideoAutoInc, as searches and the tape overview do.
+
+std::vector<qint64> shuffledIds() {
+    std::vector<qint64> ids = g_catalogue->recordingIds;
+    std::shuffle(ids.begin(), ids.end(), std::mt19937(7));
+    ids.resize(4096);
+    return ids;
+}
+
+void BM_LocateById_Bare(benchmark::State& state) {
+    Connection c(QDir(g_catalogue->dataDir).filePath(schema::recordings().fileName));
+    Stmt st(c.db, "SELECT * FROM Spolebox WHERE VideoAutoInc = ?");
+    const std::vector<qint64> ids = shuffledIds();
+    std::size_t i = 0;
+    LoopTimer timer;
+    for (auto _ : state) {
+        sqlite3_bind_int64(st.st, 1, ids[i++ % ids.size()]);
+        if (sqlite3_step(st.st) == SQLITE_ROW)
+            st.readRow();
+        sqlite3_reset(st.st);
+    }
+    reportBare(state, "locate", timer);
+}
+
+void BM_LocateById_Engine(benchmark::State& state) {
+    engine::Session session(g_catalogue->configFile);
+    auto videos = declare(session, schema::recordings(), kRecIndex);
+    videos->open();
+    const std::vector<qint64> ids = shuffledIds();
+    const QString field = QStringLiteral("VideoAutoInc");
+    std::size_t i = 0;
+    LoopTimer timer;
+    for (auto _ : state) {
+        if (!videos->locate(field, ids[i++ % ids.size()], false))
+            state.SkipWithError("recording not found");
+    }
+    reportEngine(state, "locate", timer, 1000);
+}
+
+// ---------------------------------------------------------------------------------------
+// Posting an edited recording, synchronous to disk (WAL, synchronous=FULL) on both sides.
+
+void BM_PostEdit_Bare(benchmark::State& state) {
+    Connection c(QDir(g_catalogue->dataDir).filePath(schema::recordings().fileName));
+    c.exec("PRAGMA journal_mode = WAL");
+    c.exec("PRAGMA synchronous = FULL");
+    Stmt begin(c.db, "BEGIN");
+    Stmt update(c.db, "UPDATE Spolebox SET Titel2 = ? WHERE rowid = ?");
+    Stmt commit(c.db, "COMMIT");
+    const std::vector<qint64> ids = shuffledIds();
+    std::size_t i = 0;
+    LoopTimer timer;
+    for (auto _ : state) {
+        check(sqlite3_step(begin.st), c.db, "BEGIN");
+        sqlite3_reset(begin.st);
+        update.text(1, text(QStringLiteral("Rettet %1").arg(i)));
+        sqlite3_bind_int64(update.st, 2, ids[i++ % ids.size()]);
+        check(sqlite3_step(update.st), c.db, "UPDATE");
+        sqlite3_reset(update.st);
+        check(sqlite3_step(commit.st), c.db, "COMMIT");
+        sqlite3_reset(commit.st);
+    }
+    reportBare(state, "post", timer);
+}
+
+void BM_PostEdit_Engine(benchmark::State& state) {
+    engine::Session session(g_catalogue->configFile);
+    auto videos = declare(session, schema::recordings(), kRecIndex);
+    videos->open();
+    videos->setRecNo(kRecordings / 2);
+    engine::Field& titel2 = videos->fieldByName(QStringLiteral("Titel2"));
+    int i = 0;
+    LoopTimer timer;
+    for (auto _ : state) {
+        videos->next(); // another row each time, as the bare side takes
+        videos->edit();
+        titel2.setValue(QStringLiteral("Rettet %1").arg(++i));
+        videos->post();
+    }
+    reportEngine(state, "post", timer, 0);
+    state.counters["target_x_bare"] = 1.5;
+}
+
+} // namespace
+
+BENCHMARK(BM_OpenCatalogue_Bare)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenCatalogue_Engine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CursorNext_Bare)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CursorNext_Engine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CursorPrior_Bare)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CursorPrior_Engine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CursorNext_WithCastPage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LocateById_Bare)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LocateById_Engine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PostEdit_Bare)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PostEdit_Engine)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    std::unique_ptr<Catalogue> catalogue;
+    try {
+        catalogue = generate();
+    } catch (const engine::Error& e) {
+        std::fprintf(stderr, "Cannot generate the catalogue: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+    g_catalogue = catalogue.get();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    // The targets at a glance.
+    struct Target {
+        const char* name;
+        const char* what;
+        double microseconds; // 0: a ratio target instead
+        double ratio;
+    };
+    const Target targets[] = {{"open", "open the six tables", 100000, 0},
+                              {"next", "cursor next", 100, 0},
+                              {"prior", "cursor prior", 100, 0},
+                              {"locate", "locate by VideoAutoInc", 1000, 0},
+                              {"post", "post an edited recording", 0, 1.5}};
+    std::printf("\n%-26s %12s %12s %8s  %s\n", "", "engine us", "bare us", "x bare", "target");
+    for (const Target& t : targets) {
+        const auto mine = g_engineSeconds.find(t.name);
+        const auto bare = g_bareSeconds.find(t.name);
+        if (mine == g_engineSeconds.end() || bare == g_bareSeconds.end())
+            continue;
+        const double us = mine->second * 1e6;
+        const double ratio = mine->second / bare->second;
+        const bool met = t.microseconds > 0 ? us <= t.microseconds : ratio <= t.ratio;
+        std::printf("%-26s %12.2f %12.2f %8.2f  %s %s%.6g%s\n", t.what, us, bare->second * 1e6,
+                    ratio, met ? "met" : "MISSED", t.microseconds > 0 ? "<= " : "<= ",
+                    t.microseconds > 0 ? t.microseconds : t.ratio,
+                    t.microseconds > 0 ? " us" : " x bare");
+    }
+    return 0;
+}
