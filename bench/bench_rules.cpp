@@ -1,0 +1,286 @@
+// Speed of the recording rules on a catalogue of 100,000 recordings (2,000 tapes of 50
+// recordings each) and 10,000 actors:
+//   - posting a recording through the data module, beside the same post on a plain table
+//     (counter "x_bare", target at most 1.5);
+//   - the proposed start time on a tape of 50 recordings (target 1 ms);
+//   - moving to another recording, which reads the cast of the new one through the filter
+//     (target 5 ms); the cast shown is checked against the filter as written.
+//
+// The catalogue is generated once per run in a temporary directory: the table files are
+// created by the engine and filled in one transaction per table.
+
+#include "data/Databoxunit.h"
+#include "data/cast_filter.h"
+#include "data/schema.h"
+#include "engine/database.h"
+#include "engine/datetime.h"
+#include "engine/error.h"
+#include "engine/session.h"
+#include "engine/table.h"
+#include "framework/message_box.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <random>
+
+namespace {
+
+constexpr int kTapes = 2000;
+constexpr int kPerTape = 50;
+constexpr int kActors = 10000;
+const QString kAlias = QString::fromUtf8(schema::kAlias);
+
+QString tapeName(int tape) {
+    return QStringLiteral("T%1").arg(tape, 4, 10, QLatin1Char('0'));
+}
+
+double minutes(int m) {
+    return engine::msecsToTimeFraction(qint64(m) * 60000);
+}
+
+void fill(const QString& directory) {
+    for (const engine::TableDef* def : schema::allTables())
+        engine::Database::createTable(directory, *def);
+    engine::Database db(directory);
+    std::mt19937 random(4711);
+
+    engine::StoredTable& tapes = db.table(schema::tapes().fileName);
+    db.transaction([&] {
+        engine::Statement& st =
+            db.cached(QStringLiteral("INSERT INTO %1 (BaandNavn, Baandlaengde) VALUES (?, 600)")
+                          .arg(tapes.qualifiedName()));
+        for (int t = 0; t < kTapes; ++t) {
+            engine::StatementUse use(st);
+            st.bind(1, tapeName(t));
+            st.step();
+        }
+    });
+
+    engine::StoredTable& actors = db.table(schema::actors().fileName);
+    db.transaction([&] {
+        engine::Statement& st = db.cached(
+            QStringLiteral("INSERT INTO %1 (Fornavn, Efternavn, SkuespillerAutoIncStr) VALUES "
+                           "(?, ?, ?)")
+                .arg(actors.qualifiedName()));
+        for (int a = 1; a <= kActors; ++a) {
+            engine::StatementUse use(st);
+            st.bind(1, QStringLiteral("Fornavn%1").arg(a));
+            st.bind(2, QStringLiteral("Efternavn%1").arg(random() % 100000));
+            st.bind(3, QString::number(a));
+            st.step();
+        }
+    });
+
+    engine::StoredTable& recordings = db.table(schema::recordings().fileName);
+    db.transaction([&] {
+        engine::Statement& st = db.cached(
+            QStringLiteral("INSERT INTO %1 (Baandnummer, Starttid, SpilletidSPLP, SpilletidSP, "
+                           "Hastighed, Titel1, SkuespillereListe) VALUES (?, ?, ?, ?, 'SP', ?, ?)")
+                .arg(recordings.qualifiedName()));
+        int n = 0;
+        for (int t = 0; t < kTapes; ++t) {
+            for (int k = 0; k < kPerTape; ++k) {
+                QString cast;
+                const int size = 1 + int(random() % 8);
+                for (int i = 0; i < size; ++i)
+                    cast += QStringLiteral("*%1*").arg(1 + random() % kActors);
+                engine::StatementUse use(st);
+                st.bind(1, tapeName(t));
+                st.bind(2, minutes(k * 10));
+                st.bind(3, minutes(10));
+                st.bind(4, minutes(10));
+                st.bind(5, QStringLiteral("Titel %1").arg(++n));
+                st.bind(6, cast);
+                st.step();
+            }
+        }
+    });
+}
+
+// One catalogue and one data module for the whole run.
+struct World {
+    QTemporaryDir root;
+    std::unique_ptr<engine::Session> session;
+    std::unique_ptr<framework::ScopedMessageHandler> messages;
+    std::unique_ptr<TDataBox> box;
+    int messagesShown = 0;
+
+    World() {
+        const QString dir = root.filePath(QStringLiteral("DATA"));
+        QDir().mkpath(dir);
+        fill(dir);
+        session = std::make_unique<engine::Session>(root.filePath(QStringLiteral("engine.ini")));
+        messages = std::make_unique<framework::ScopedMessageHandler>(
+            [this](const framework::MessageRequest& r) {
+                std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
+                ++messagesShown;
+                return r.defaultButton;
+            });
+        box = std::make_unique<TDataBox>(*session, root.path() + u'/');
+        if (!box->opened())
+            std::exit(1);
+    }
+};
+
+World& world() {
+    static World w;
+    return w;
+}
+
+// An engine table like the data module's VideoTable, without any rules.
+std::unique_ptr<engine::Table> plainRecordings(engine::Session& session) {
+    auto table = std::make_unique<engine::Table>(session);
+    table->setAliasName(kAlias);
+    table->setTableName(schema::recordings().fileName);
+    table->setIndexName(QStringLiteral("SecBaandnrStarttid"));
+    table->setFieldDefs(schema::recordings().fields);
+    table->open();
+    return table;
+}
+
+void editTitle(engine::Table& table, int round) {
+    table.edit();
+    table.fieldByName(QStringLiteral("Titel1"))
+        .setAsString(QStringLiteral("Ny titel %1").arg(round));
+    table.post();
+}
+
+// The cast the filter as written accepts, in SkuespillerTable2's order.
+QList<qint64> expectedCast(engine::Table& actors, const QString& list) {
+    QList<qint64> ids;
+    const int id = actors.fieldIndex(QStringLiteral("SkuespillerAutoInc"));
+    for (int row = 0; row < actors.recordCount(); ++row) {
+        const qint64 value = actors.rowValue(row, id).toLongLong();
+        if (CastFilter::acceptsLiterally(list, value))
+            ids << value;
+    }
+    return ids;
+}
+
+QList<qint64> shownCast(engine::Table& cast) {
+    QList<qint64> ids;
+    const int id = cast.fieldIndex(QStringLiteral("SkuespillerAutoInc"));
+    for (int row = 0; row < cast.recordCount(); ++row)
+        ids << cast.rowValue(row, id).toLongLong();
+    return ids;
+}
+
+void BM_PostRecording(benchmark::State& state) {
+    World& w = world();
+    auto plain = plainRecordings(*w.session);
+    engine::Table& video = w.box->VideoTable();
+    // Two recordings in the middle of tapes of 50.
+    if (!video.locate(QStringLiteral("Baandnummer"), tapeName(1000), false) ||
+        !plain->locate(QStringLiteral("Baandnummer"), tapeName(1001), false)) {
+        state.SkipWithError("no such tape");
+        return;
+    }
+    video.moveBy(25);
+    plain->moveBy(25);
+    using Clock = std::chrono::steady_clock;
+    double bare = 0, rules = 0;
+    int round = 0;
+    for (auto _ : state) {
+        ++round;
+        const auto t0 = Clock::now();
+        editTitle(*plain, round);
+        const auto t1 = Clock::now();
+        editTitle(video, round);
+        const auto t2 = Clock::now();
+        const double b = std::chrono::duration<double>(t1 - t0).count();
+        const double r = std::chrono::duration<double>(t2 - t1).count();
+        bare += b;
+        rules += r;
+        state.SetIterationTime(r);
+    }
+    state.counters["bare_us"] = bare / round * 1e6;
+    state.counters["x_bare"] = rules / bare;
+    state.counters["messages"] = w.messagesShown;
+}
+
+void BM_Findstarttid(benchmark::State& state) {
+    World& w = world();
+    if (!w.box->baandnavnexist(tapeName(1500))) {
+        state.SkipWithError("no such tape");
+        return;
+    }
+    QString proposal;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(proposal = w.box->findstarttid());
+    if (proposal != QStringLiteral("08:20:00"))
+        state.SkipWithError(qPrintable(QStringLiteral("proposal %1").arg(proposal)));
+}
+
+void BM_MoveWithCast(benchmark::State& state) {
+    World& w = world();
+    engine::Table& video = w.box->VideoTable();
+    engine::Table& cast = w.box->SkuespillerTable2();
+    video.setRecNo(40000);
+    // The cast shown after a move is the filter as written.
+    auto actors = std::make_unique<engine::Table>(*w.session);
+    actors->setAliasName(kAlias);
+    actors->setTableName(schema::actors().fileName);
+    actors->setIndexName(QStringLiteral("SecEfternavn"));
+    actors->open();
+    for (int step = 0; step < 20; ++step) {
+        video.setRecNo(40000 + step * 997);
+        const QString list = video.fieldByName(QStringLiteral("SkuespillereListe")).asString();
+        if (shownCast(cast) != expectedCast(*actors, list)) {
+            state.SkipWithError(qPrintable(QStringLiteral("cast differs for %1").arg(list)));
+            return;
+        }
+    }
+    int row = 40000;
+    for (auto _ : state) {
+        row = row == 40000 ? 40001 : 40000;
+        video.setRecNo(row);
+    }
+    state.counters["cast_rows"] = cast.recordCount();
+}
+
+void BM_CastRefreshOnly(benchmark::State& state) {
+    World& w = world();
+    engine::Table& cast = w.box->SkuespillerTable2();
+    for (auto _ : state)
+        cast.refresh();
+}
+
+// The floor of any filter callback over the actors: the rows in SecEfternavn order,
+// stepped through without a callback.
+void BM_ActorScanBare(benchmark::State& state) {
+    World& w = world();
+    std::shared_ptr<engine::Database> db = w.session->database(kAlias);
+    engine::StoredTable& actors = db->table(schema::actors().fileName);
+    engine::Statement& st = db->cached(
+        QStringLiteral("SELECT rowid, * FROM %1 ORDER BY Efternavn COLLATE DANISH, rowid")
+            .arg(actors.qualifiedName()));
+    qint64 sum = 0;
+    for (auto _ : state) {
+        engine::StatementUse use(st);
+        while (st.step())
+            sum += st.int64(0);
+    }
+    benchmark::DoNotOptimize(sum);
+}
+
+} // namespace
+
+BENCHMARK(BM_PostRecording)->UseManualTime()->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_Findstarttid)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MoveWithCast)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CastRefreshOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ActorScanBare)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
