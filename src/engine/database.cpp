@@ -280,6 +280,8 @@ void Database::createTable(const QString& directory, const TableDef& def) {
     QFile::remove(tempPath);
     {
         Connection c(tempPath);
+        // One transaction: one synchronous write of the finished file instead of one per step.
+        c.execute(QStringLiteral("BEGIN"));
         c.execute(QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId));
         c.execute(QStringLiteral("PRAGMA user_version = %1").arg(kFormatVersion));
         QStringList columns;
@@ -298,6 +300,7 @@ void Database::createTable(const QString& directory, const TableDef& def) {
                           .arg(quoteIdentifier(index.name), quoteIdentifier(def.tableName),
                                parts.join(QStringLiteral(", "))));
         }
+        c.execute(QStringLiteral("COMMIT"));
     }
     if (!QFile::rename(tempPath, finalPath)) {
         QFile::remove(tempPath);
