@@ -258,15 +258,19 @@ void TDataBox::BaandTableBeforeDelete(engine::Table& tapes) {
 }
 
 QString TDataBox::currentCastList() const {
-    const int index = m_videoTable.fieldIndex(QStringLiteral("SkuespillereListe"));
-    if (!m_videoTable.isActive() || index < 0)
+    // Looked up once: the filter asks for every actor row.
+    static const QString name = QStringLiteral("SkuespillereListe");
+    if (!m_videoTable.isActive())
         return QString();
-    return m_videoTable.currentValue(index).toString();
+    if (m_castListField < 0)
+        m_castListField = m_videoTable.fieldIndex(name);
+    return m_videoTable.currentValue(m_castListField).toString();
 }
 
 bool TDataBox::SkuespillerTable2FilterRecord(const engine::RecordView& actor) {
     m_castFilter.setList(currentCastList());
-    return m_castFilter.accepts(actor.asInteger(QStringLiteral("SkuespillerAutoInc")));
+    static const QString id = QStringLiteral("SkuespillerAutoInc");
+    return m_castFilter.accepts(actor.asInteger(id));
 }
 
 quint64 TDataBox::actorTableGeneration() {

@@ -112,6 +112,7 @@ private:
     // The cast filter and what SkuespillerTable2 last read through it: a change notice that
     // changes neither the cast list nor the actors would read the same rows again.
     CastFilter m_castFilter;
+    mutable int m_castListField = -1; // VideoTable's SkuespillereListe, once it is open
     QString m_castReadFor;
     quint64 m_castReadGeneration = 0;
     bool m_castReadValid = false;

@@ -4,18 +4,20 @@ void CastFilter::setList(const QString& castList) {
     if (m_parsed && castList == m_list)
         return;
     m_list = castList;
-    m_pieces.clear();
+    m_ids.clear();
     // Wrapped in asterisks, every piece but the outer two lies between two asterisks.
     const QStringList pieces = (u'*' + castList + u'*').split(u'*');
     for (qsizetype i = 1; i + 1 < pieces.size(); ++i) {
-        if (!pieces[i].isEmpty())
-            m_pieces.insert(pieces[i]);
+        bool isNumber = false;
+        const qint64 id = pieces[i].toLongLong(&isNumber);
+        if (isNumber && QString::number(id) == pieces[i])
+            m_ids.insert(id);
     }
     m_parsed = true;
 }
 
 bool CastFilter::accepts(qint64 actorId) const {
-    return !m_pieces.isEmpty() && m_pieces.contains(QString::number(actorId));
+    return m_ids.contains(actorId);
 }
 
 bool CastFilter::acceptsLiterally(const QString& castList, qint64 actorId) {

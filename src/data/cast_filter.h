@@ -7,7 +7,8 @@
 // "*" id "*" occurs in "*" list "*". Between two asterisks no other asterisk can occur, so
 // that is the same as: the id in decimal equals one of the pieces the asterisks cut the
 // wrapped list into. The pieces are worked out once per list, since the test runs for
-// every actor row.
+// every actor row. A piece that is the canonical decimal form of a number is kept as that
+// number, since an id's text never has leading zeros or a plus sign.
 class CastFilter {
 public:
     // Takes a (possibly new) cast list; cheap when the list has not changed.
@@ -21,5 +22,5 @@ public:
 private:
     QString m_list;
     bool m_parsed = false;
-    QSet<QString> m_pieces;
+    QSet<qint64> m_ids;
 };
