@@ -244,8 +244,8 @@ private Q_SLOTS:
                      (QStringList{QStringLiteral("Titel"), QStringLiteral("1"),
                                   QStringLiteral("Bånd"), QStringLiteral("Starttid"),
                                   QStringLiteral("Index"), QStringLiteral("Kategori"), today()}));
-            // "Side" and the number stand so close that they may read as one word.
-            QCOMPARE(words(lines.last()).join(QString()), QStringLiteral("Side%1").arg(p + 1));
+            QCOMPARE(words(lines.last()),
+                     (QStringList{QStringLiteral("Side"), QString::number(p + 1)}));
             for (int i = 2; i < lines.size() - 1; ++i)
                 rows << words(lines[i]).join(u' ');
         }
@@ -313,11 +313,13 @@ private Q_SLOTS:
             {QStringLiteral("123"), 10 + 113.0 + 8.7, kDetail, true},
             {QStringLiteral("Drama"), 10 + 126.7, kDetail},
             {QStringLiteral("Side"), 10 + 163.8, kFooter + 2.1},
+            // A word space right of its place at 171.2 mm, so as not to touch "Side".
+            {QStringLiteral("1"), 10 + 172.2, kFooter + 2.1},
         };
         for (const Expected& e : expected) {
             const PdfWord* word = nullptr;
             for (const PdfWord& w : found) {
-                if (w.text.startsWith(e.text) && qAbs(w.box.top() - e.top) < 1.5)
+                if (w.text == e.text && qAbs(w.box.top() - e.top) < 1.5)
                     word = &w;
             }
             QVERIFY2(word, qPrintable(e.text));
@@ -325,12 +327,6 @@ private Q_SLOTS:
             QVERIFY2(qAbs(x - e.x) < 1.0,
                      qPrintable(QStringLiteral("%1 at %2").arg(e.text).arg(x)));
         }
-        // The page number follows "Side" on its line (so close that it may read as one word).
-        QVERIFY(std::any_of(found.cbegin(), found.cend(), [&](const PdfWord& w) {
-            return (w.text == QStringLiteral("Side1") || w.text == QStringLiteral("1")) &&
-                   qAbs(w.box.right() - (10 + 171.2 + 1.9)) < 1.0 &&
-                   qAbs(w.box.top() - (kFooter + 2.1)) < 1.5;
-        }));
         // The title is the largest text.
         QVERIFY(findWord(found, QStringLiteral("Video"))->box.height() >
                 2 * findWord(found, QStringLiteral("Vertigo"))->box.height());
