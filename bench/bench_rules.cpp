@@ -267,6 +267,14 @@ void BM_ActorScanBare(benchmark::State& state) {
     benchmark::DoNotOptimize(sum);
 }
 
+// Part of every table open (VideoTableBaand opens for each proposal and each check): the
+// catalogue behind the alias.
+void BM_AliasLookup(benchmark::State& state) {
+    World& w = world();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(w.session->database(kAlias));
+}
+
 } // namespace
 
 BENCHMARK(BM_PostRecording)->UseManualTime()->Unit(benchmark::kMicrosecond)->MinTime(2.0);
@@ -274,6 +282,7 @@ BENCHMARK(BM_Findstarttid)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MoveWithCast)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CastRefreshOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ActorScanBare)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AliasLookup)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
