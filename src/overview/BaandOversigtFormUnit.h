@@ -1,0 +1,120 @@
+#pragma once
+
+#include "engine/table.h"
+#include "free_time.h"
+#include "tape_rows.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <map>
+#include <vector>
+
+class PaintBox;
+class QFrame;
+class QLabel;
+class QListView;
+class QPainter;
+class QPushButton;
+class QScrollArea;
+class QStringListModel;
+class TDataBox;
+class TProgressBarForm;
+class TapeRowsView;
+
+// The tape overview "Find et bånd": one row per free block of every tape, the largest
+// first, each row drawing its whole tape as coloured panels on a common time scale. A
+// double click on a recording's panel makes it the main window's current recording.
+// Created fresh for every showing (see openTapeOverview).
+class TBaandOversigtForm : public QDialog {
+    Q_OBJECT
+public:
+    TBaandOversigtForm(TDataBox& dataBox, TProgressBarForm& progress, QWidget* parent = nullptr);
+    ~TBaandOversigtForm() override;
+
+    // Header.
+    QFrame* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;      // "Bånd"
+    PaintBox* PaintBox1 = nullptr; // the ruler
+    QLabel* Label2 = nullptr;      // "Fri"
+    QLabel* Label3 = nullptr;      // "blok"
+    // Rows area.
+    QScrollArea* ScrollBox = nullptr;
+    TapeRowsView* RowsView = nullptr;
+    QListView* ListBox1 = nullptr; // the free-block entries, hidden
+    // Footer with the "Luk" button and the colour legend.
+    QFrame* Panel2 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QFrame* Panel3 = nullptr; // current free block
+    QFrame* Panel4 = nullptr; // other free block
+    QFrame* Panel5 = nullptr; // SP recording
+    QFrame* Panel6 = nullptr; // LP recording
+
+    // The recordings of BaandTable's current tape, in Starttid order.
+    engine::Table& VideoTable2() { return m_videoTable2; }
+
+    // Computes every free block of every tape and builds the rows from them, while the
+    // progress window shows. Call once, before showing the window.
+    void startberegnpaneler();
+    // Adds one segment to the row being built: kind 1 to 4, start and length in minutes.
+    // A recording (kinds 3 and 4) takes its caption and tag from the recording the
+    // computation stands on.
+    void opretpanel(quint8 kind, overview::Minutes start, overview::Minutes length);
+
+    void FormShow();
+    void PaintBox1Paint(QPainter& canvas);
+    // Double click on a recording's panel, whose Tag is the recording's VideoAutoInc.
+    void PanelDblClick(qint64 tag);
+
+    // What the computation left: the rows, the sorted entries and the scale maximum.
+    const overview::TapeRows& rows() const { return m_rows; }
+    QStringList entries() const { return m_entries; }
+    overview::Minutes scaleMaximum() const { return m_scaleMaximum; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // One recording as the computation read it from VideoTable2.
+    struct RecordingSlot {
+        double start = 0;    // Starttid
+        double tapeTime = 0; // SpilletidSP
+        bool sp = false;     // Hastighed is exactly "SP"
+        QString title;       // Titel1
+        qint64 id = 0;       // VideoAutoInc
+    };
+    // One tape of BaandTable, in its order, with its recordings.
+    struct TapeSlot {
+        QString name;
+        qint64 length = 0;
+        std::size_t firstRecording = 0;
+        std::size_t recordingCount = 0;
+    };
+
+    void buildHeader();
+    void buildRowsArea();
+    void buildFooter();
+    void startopretpaneler();
+    void readTape(TapeSlot& tape);
+    const TapeSlot* tapeNamed(const QString& name) const;
+    void buildRow(const TapeSlot& tape, const QString& freeLabel, int rowTop);
+
+    TDataBox& m_dataBox;
+    TProgressBarForm& m_progress;
+    engine::Table m_videoTable2;
+
+    QStringListModel* m_entryModel = nullptr;
+    QStringList m_entries;
+    overview::Minutes m_scaleMaximum = 0;
+    overview::TapeRows m_rows;
+
+    // What the first pass read, for the second pass.
+    std::vector<TapeSlot> m_tapes;
+    std::vector<RecordingSlot> m_recordings;
+    std::map<QString, std::size_t, overview::TapeNameLess> m_tapeByName; // the first of a name
+    const RecordingSlot* m_currentRecording = nullptr;
+};
+
+// The menu handler of "Vis fri tid på bånd" (F10): creates the overview, computes it with
+// hints showing at once and staying 30 seconds, shows it modally over mainWindow, and frees
+// it again with the program's usual hint timings restored.
+void openTapeOverview(TDataBox& dataBox, TProgressBarForm& progress, QWidget* mainWindow);
