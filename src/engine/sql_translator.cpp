@@ -31,7 +31,6 @@ struct Token {
     QVariant number; // qint64 or double
     QChar quote;     // the quote character of a string
     qsizetype position = 0;
-    qsizetype length = 0;
 };
 
 // "line 2, column 7" for a position in the statement's text.
@@ -51,6 +50,9 @@ QString placeOf(const QString& source, qsizetype position) {
     throw Error(QStringLiteral("SQL error at %1: %2").arg(placeOf(source, position), message));
 }
 
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 bool isWordStart(QChar c) {
     return c.isLetter() || c == u'_';
 }
@@ -89,7 +91,7 @@ private:
         if (isWordStart(c)) {
             token.kind = TokenKind::Word;
             token.text = word();
-        } else if (c.isDigit()) {
+        } else if (isDigit(c)) {
             number(token);
         } else if (c == u'\'' || c == u'"') {
             token.kind = TokenKind::String;
@@ -105,7 +107,6 @@ private:
         } else {
             symbol(token);
         }
-        token.length = m_pos - token.position;
         return token;
     }
 
@@ -118,13 +119,13 @@ private:
 
     void number(Token& token) {
         const qsizetype start = m_pos;
-        while (!atEnd() && current().isDigit())
+        while (!atEnd() && isDigit(current()))
             ++m_pos;
         bool fraction = false;
-        if (!atEnd() && current() == u'.' && at(m_pos + 1).isDigit()) {
+        if (!atEnd() && current() == u'.' && isDigit(at(m_pos + 1))) {
             fraction = true;
             ++m_pos;
-            while (!atEnd() && current().isDigit())
+            while (!atEnd() && isDigit(current()))
                 ++m_pos;
         }
         token.kind = TokenKind::Number;

@@ -412,6 +412,8 @@ void TestSqlTranslator::rejects_data() {
         "unexpected character 'U+0001'");
     row("minus before a column", from + QStringLiteral("WHERE gruppe = -gruppe"),
         "a column, a text");
+    row("digits of another script", from + QStringLiteral("WHERE gruppe = \u0663"),
+        "unexpected character");
     row("huge number",
         from + QStringLiteral("WHERE gruppe = 1%1").arg(QString(400, u'0')) + QStringLiteral(".5"),
         "out of range");
