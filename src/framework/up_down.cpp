@@ -63,7 +63,9 @@ void UpDown::updateButtons() {
 }
 
 bool UpDown::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_edit && event->type() == QEvent::KeyPress && m_edit->isEnabled()) {
+    // The event type first: while the field is being destroyed it still sends events, and
+    // it must not be touched as a line edit then.
+    if (event->type() == QEvent::KeyPress && watched == m_edit && m_edit->isEnabled()) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             key == Qt::Key_Up ? stepUp() : stepDown();
