@@ -2,6 +2,7 @@
 #include "engine/field.h"
 #include "engine/query.h"
 #include "framework/db_grid.h"
+#include "framework/db_navigator.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -500,6 +501,33 @@ private Q_SLOTS:
         f.table->edit();
         f.elsewhere->setFocus(Qt::TabFocusReason);
         QCOMPARE(f.table->state(), engine::DatasetState::Edit);
+    }
+
+    // A navigator move takes the open cell's text with the row, or stops at a refused one.
+    void navigatorMoveWithAnOpenCell_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("taken") << "90" << true;
+        QTest::newRow("refused") << "900" << false;
+    }
+    void navigatorMoveWithAnOpenCell() {
+        QFETCH(QString, typed);
+        QFETCH(bool, moves);
+        GridFixture f;
+        auto* navigator = f.add(new DBNavigator);
+        navigator->setDataSource(&f.source);
+        QVERIFY(f.open(schema::tapes(),
+                       {{{"BaandNavn", "A1"}, {"Baandlaengde", 240}},
+                        {{"BaandNavn", "A2"}, {"Baandlaengde", 180}}},
+                       {kTapeColumns[0], {QStringLiteral("Baandlaengde"), QString(), -1, {}}}));
+        f.goToColumn(1);
+        f.type(typed);
+        QCOMPARE(navigator->click(DBNavigator::Next), moves);
+        QCOMPARE(f.currentRow(), moves ? 1 : 0);
+        QCOMPARE(f.table->recNo(), moves ? 2 : 1);
+        QCOMPARE(f.cellEditorOpen(), !moves);
+        QCOMPARE(f.messages.size(), std::size_t(moves ? 0 : 1));
+        QCOMPARE(f.cell(0, 1), moves ? typed : QStringLiteral("90"));
     }
 
     // The dataset's moves and the grid's current row stay together.
