@@ -1,6 +1,7 @@
 // Tables of a real catalogue: opening, the cursor, index order, bookmarks, refresh, locate,
 // changes with their handlers, auto-increment numbers, master links, filters, notices.
 
+#include "engine/collation.h"
 #include "engine/database.h"
 #include "engine/error.h"
 #include "engine/session.h"
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void editOfRowDeletedElsewhere();
     void postOfRowDeletedElsewhere_data();
     void postOfRowDeletedElsewhere();
+    void refusedCommitLeavesTableUsable();
     void bookmarks();
     void refreshSeesOtherTablesRows_data();
     void refreshSeesOtherTablesRows();
@@ -306,6 +308,38 @@ void TestTable::postOfRowDeletedElsewhere() {
     t->cancel();
     QCOMPARE(t->state(), DatasetState::Browse);
     QCOMPARE(fixture::column(*t, QStringLiteral("Titel1")), (QStringList{"T1", "T3"}));
+}
+
+void TestTable::refusedCommitLeavesTableUsable() {
+    // Where the file system gives no write-ahead log, a reader can make COMMIT fail
+    // (busy). The post fails with the input kept, and a later post must work.
+    Catalogue cat;
+    auto t = cat.open(fixture::recordings(), kRecIndex);
+    addRecording(*t, QStringLiteral("A"), 1, QStringLiteral("One"));
+    auto db = cat.session().database(fixture::kAlias);
+    const engine::StoredTable& stored = db->table(fixture::recordings().fileName);
+    db->execute(QStringLiteral("PRAGMA %1.journal_mode = DELETE").arg(stored.schema));
+    sqlite3_busy_timeout(db->handle(), 50);
+
+    sqlite3* reader = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(stored.filePath).constData(), &reader), SQLITE_OK);
+    std::unique_ptr<sqlite3, decltype(&sqlite3_close)> readerGuard(reader, sqlite3_close);
+    engine::registerSqlFunctions(reader);
+    QCOMPARE(
+        sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM Spolebox;", nullptr, nullptr, nullptr),
+        SQLITE_OK); // holds its read lock until it ends
+
+    t->edit();
+    t->fieldByName(QStringLiteral("Titel2")).setValue(QStringLiteral("input"));
+    QVERIFY_THROWS_EXCEPTION(engine::Error, t->post());
+    QCOMPARE(t->state(), DatasetState::Edit);
+    QCOMPARE(t->fieldByName(QStringLiteral("Titel2")).asString(), QStringLiteral("input"));
+
+    QCOMPARE(sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    t->post(); // the reader is gone: the same post goes through
+    QCOMPARE(t->state(), DatasetState::Browse);
+    QCOMPARE(columnOnDisk(cat, fixture::recordings(), kRecIndex, QStringLiteral("Titel2")),
+             QStringList{QStringLiteral("input")});
 }
 
 void TestTable::bookmarks() {
