@@ -49,16 +49,17 @@ public:
     Statement& cached(const QString& sql);
     void execute(const QString& sql);
 
-    // Runs fn inside a transaction; commits on success, rolls back on any exception.
+    // Runs fn inside a transaction; commits on success, rolls back on any exception,
+    // a refused COMMIT included (a busy COMMIT would otherwise leave it open).
     template <typename Fn> void transaction(Fn&& fn) {
         begin();
         try {
             fn();
+            commit();
         } catch (...) {
             rollback();
             throw;
         }
-        commit();
     }
 
     // Creates the table file for def in directory; throws Error when a file of that name
