@@ -31,7 +31,7 @@ ReportWriter::DeviceFonts ReportWriter::fontsOf(const Band& band) const {
         font.setPointSizeF(item.font.pointSize);
         font.setBold(item.font.bold);
         const QFont deviceFont(font, &m_device); // sized for the device's resolution
-        fonts.push_back(DeviceFont{deviceFont, QFontMetricsF(deviceFont, &m_device).height()});
+        fonts.push_back(DeviceFont{deviceFont, QFontMetricsF(deviceFont, &m_device)});
     }
     return fonts;
 }
@@ -41,9 +41,7 @@ void ReportWriter::beginDocument() {
     if (!m_painter.begin(&m_device))
         throw engine::Error(QStringLiteral("Udskriften kunne ikke startes."));
     m_dotsPerMm = m_device.logicalDpiY() / kMmPerInch;
-    const QRectF body = m_device.pageLayout().paintRect(QPageLayout::Millimeter);
-    m_bodyWidth = body.width();
-    m_bodyHeight = body.height();
+    m_bodyHeight = m_device.pageLayout().paintRect(QPageLayout::Millimeter).height();
     m_headerFonts = fontsOf(m_layout.pageHeader);
     m_detailFonts = fontsOf(m_layout.detail);
     m_footerFonts = fontsOf(m_layout.pageFooter);
@@ -99,12 +97,13 @@ void ReportWriter::drawBand(const Band& band, const DeviceFonts& fonts, double t
             m_painter.setFont(fonts[i].font);
             m_currentFont = &fonts[i].font;
         }
-        const double left = item.position.x();
-        const double width = item.width > 0 ? item.width : m_bodyWidth - left;
-        const QRectF box(toDevice(left), toDevice(top + item.position.y()), toDevice(width),
-                         fonts[i].lineHeight);
-        m_painter.drawText(
-            box, int(item.alignment | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip, text);
+        // Drawn at its baseline rather than laid out in a box: the cheaper way for one line,
+        // which counts with a hundred thousand rows.
+        const QFontMetricsF& metrics = fonts[i].metrics;
+        double x = toDevice(item.position.x());
+        if (item.alignment & Qt::AlignRight)
+            x += toDevice(item.width) - metrics.horizontalAdvance(text);
+        m_painter.drawText(QPointF(x, toDevice(top + item.position.y()) + metrics.ascent()), text);
     }
     if (band.lines.empty())
         return;

@@ -3,6 +3,7 @@
 #include "report_layout.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <functional>
 #include <vector>
@@ -33,10 +34,10 @@ private:
     void beginDocument();
     void startPage();
     void endPage();
-    // A text item's font made for the device, with its line height in device units.
+    // A text item's font made for the device, with its measures in device units.
     struct DeviceFont {
         QFont font;
-        double lineHeight = 0;
+        QFontMetricsF metrics;
     };
     using DeviceFonts = std::vector<DeviceFont>;
 
@@ -48,7 +49,6 @@ private:
     QPagedPaintDevice& m_device;
     QPainter m_painter;
     double m_dotsPerMm = 0;
-    double m_bodyWidth = 0;  // mm between the margins
     double m_bodyHeight = 0; // mm between the margins
     double m_y = 0;          // mm from the top margin where the next band goes
     int m_page = 0;
