@@ -80,6 +80,7 @@ private Q_SLOTS:
     void refusedPostWritesNothing();
     void refusedDeleteKeepsRow();
     void afterHandlers();
+    void handlersMayChangeTheRow();
     void autoIncrementNeverReused();
     void masterLink();
     void filterExpression_data();
@@ -755,6 +756,48 @@ void TestTable::afterHandlers() {
     t->deleteRecord();
     QCOMPARE(calls, (QStringList{"afterInsert", "afterPost 1", "afterInsert", "afterPost 2",
                                  "afterPost 2", "afterDelete 1"}));
+}
+
+void TestTable::handlersMayChangeTheRow() {
+    // A before-post handler derives a field that is written with the row; an after-post
+    // handler edits and posts the posted row once more (as the actor register keeps its
+    // id text equal to the number).
+    Catalogue cat;
+    auto t = cat.open(fixture::actors(), QStringLiteral("SecEfternavn"));
+    auto videos = cat.open(fixture::recordings(), kRecIndex);
+    videos->beforePost = [](Table& table) {
+        const double played = table.fieldByName(QStringLiteral("SpilletidSPLP")).asFloat();
+        table.fieldByName(QStringLiteral("SpilletidSP")).setValue(played * 2);
+    };
+    videos->append();
+    videos->fieldByName(QStringLiteral("SpilletidSPLP")).setValue(QStringLiteral("1:00"));
+    videos->post();
+    const qint64 id = videos->fieldByName(QStringLiteral("VideoAutoInc")).asInteger();
+    {
+        auto session2 = cat.newSession();
+        auto check = cat.open(fixture::recordings(), kRecIndex, session2.get());
+        QVERIFY(check->locate(QStringLiteral("VideoAutoInc"), id, false));
+        QCOMPARE(check->fieldByName(QStringLiteral("SpilletidSP")).asFloat(), 2 / 24.0);
+    }
+
+    int afterPostCalls = 0;
+    t->afterPost = [&](Table& table) {
+        ++afterPostCalls;
+        const QString number = table.fieldByName(QStringLiteral("SkuespillerAutoInc")).asString();
+        if (table.fieldByName(QStringLiteral("SkuespillerAutoIncStr")).asString() == number)
+            return;
+        table.edit();
+        table.fieldByName(QStringLiteral("SkuespillerAutoIncStr")).setValue(number);
+        table.post();
+    };
+    appendRow(*t, {{"Efternavn", QStringLiteral("Holm")}});
+    appendRow(*t, {{"Efternavn", QStringLiteral("Berg")}});
+    QCOMPARE(afterPostCalls, 4);
+    QCOMPARE(t->state(), DatasetState::Browse);
+    QCOMPARE(t->fieldByName(QStringLiteral("Efternavn")).asString(), QStringLiteral("Berg"));
+    QCOMPARE(columnOnDisk(cat, fixture::actors(), QStringLiteral("SecEfternavn"),
+                          QStringLiteral("SkuespillerAutoIncStr")),
+             (QStringList{"2", "1"}));
 }
 
 void TestTable::autoIncrementNeverReused() {
