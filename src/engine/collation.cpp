@@ -87,22 +87,29 @@ private:
     const char16_t* m_end;
 };
 
-// One code point to its capital, for comparing (one code point in, one out).
-inline char32_t foldCase(char32_t c) {
+// A Latin-1 character to its capital, as QChar does it.
+inline char32_t latin1Capital(char32_t c) {
     if (c < 0x80)
         return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
-    if (c < 0x100) {
-        if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-            return c - 0x20;
-        if (c == 0xFF)
-            return 0x178;
-        if (c == 0xB5)
-            return 0x39C;
-        return c;
-    }
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        return c - 0x20;
+    if (c == 0xFF)
+        return 0x178;
+    if (c == 0xB5)
+        return 0x39C;
+    return c;
+}
+
+// One code point to its capital, for comparing (one code point in, one out).
+inline char32_t foldCase(char32_t c) {
+    if (c < 0x100)
+        return latin1Capital(c);
     if (c >= kInvalidByteBase)
         return c;
-    return QChar::toUpper(c);
+    // Case folding first: QChar's capital leaves some small letters unmapped whose
+    // capital forms fold to them (Greek letters with a iota subscript).
+    const char32_t folded = QChar::toCaseFolded(c);
+    return folded < 0x100 ? latin1Capital(folded) : QChar::toUpper(folded);
 }
 
 // The primary sort weight of a capital: accented Latin letters weigh as their base

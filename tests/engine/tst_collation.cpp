@@ -127,6 +127,8 @@ void TestCollation::compare_data() {
     row("both empty", "", "", 0);
     row("digits before letters", "9", "a", -1);
     row("tape names", "B12", "b123", -1);
+    row("greek with iota subscript", "\u1F99", "\u1F91", 0);
+    row("kelvin sign", "\u212A", "k", 0);
 }
 
 void TestCollation::compare() {
