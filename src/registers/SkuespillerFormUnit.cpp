@@ -22,8 +22,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -74,6 +76,9 @@ TSkuespillerForm::TSkuespillerForm(TDataBox& dataBox, TFuldBilledeForm& fullPict
     m_skuespillerTable.setFieldDefs(schema::actors().fields);
     m_skuespillerTable.setFilterCaseInsensitive(true);
     m_skuespillerTable.setFiltered(true);
+    m_skuespillerTable.beforePost = [this](engine::Table& table) {
+        m_postingInsert = table.state() == engine::DatasetState::Insert;
+    };
     m_skuespillerTable.afterPost = [this](engine::Table& table) {
         SkuespillerTableAfterPost(table);
     };
@@ -271,12 +276,32 @@ void TSkuespillerForm::OpretspillerbtnClick() {
 // Keeps the identity text equal to the identity, which the engine gives on the first post.
 // The second post finds the text filled and stops.
 void TSkuespillerForm::SkuespillerTableAfterPost(engine::Table& table) {
-    if (table.isEmpty() || !table.fieldByName(kAutoIncStr).asString().isEmpty())
-        return;
-    table.edit();
-    table.fieldByName(kAutoIncStr)
-        .setAsString(QString::number(table.fieldByName(kAutoInc).asInteger()));
-    table.post();
+    const bool inserted = std::exchange(m_postingInsert, false);
+    if (!table.isEmpty() && table.fieldByName(kAutoIncStr).asString().isEmpty()) {
+        table.edit();
+        table.fieldByName(kAutoIncStr)
+            .setAsString(QString::number(table.fieldByName(kAutoInc).asInteger()));
+        table.post();
+    }
+    // A new row that the filter does not let through has left the view, and the current row
+    // is another one; the new row is the newest of the table.
+    if (inserted)
+        fillIdentityOfNewestActor();
+}
+
+void TSkuespillerForm::fillIdentityOfNewestActor() {
+    engine::Table newest(m_dataBox.session());
+    newest.setAliasName(QString::fromUtf8(schema::kAlias));
+    newest.setTableName(schema::actors().fileName);
+    newest.setFieldDefs(schema::fieldsOf(schema::actors(), {kAutoInc, kAutoIncStr}));
+    newest.open();
+    newest.last();
+    if (!newest.isEmpty() && newest.fieldByName(kAutoIncStr).asString().isEmpty()) {
+        newest.edit();
+        newest.fieldByName(kAutoIncStr)
+            .setAsString(QString::number(newest.fieldByName(kAutoInc).asInteger()));
+        newest.post();
+    }
 }
 
 void TSkuespillerForm::SkuespillerTableFodtdatoSetText(engine::Field& field, const QString& text) {
@@ -329,12 +354,28 @@ void TSkuespillerForm::BitBtn3Click() {
     });
 }
 
+// One user action makes the engine send several notices (the row moved, the rows were read
+// again); the picture of one row and path is handled once per action, so that a relative
+// path whose file is missing is reported once each time, not once per notice.
 void TSkuespillerForm::SkuespillerSourceDataChange() {
     if (!m_skuespillerTable.isActive())
         return;
     framework::guarded([this] {
         const QString programDir = m_dataBox.programDir();
+        const engine::Bookmark row = m_skuespillerTable.bookmark();
         const QString path = m_skuespillerTable.fieldByName(kBilledepath).asString();
+        if (m_handledThisTurn && *m_handledThisTurn == std::pair(row, path))
+            return;
+        const auto handled = qScopeGuard([this] {
+            if (!m_skuespillerTable.isActive())
+                return;
+            const bool first = !m_handledThisTurn;
+            m_handledThisTurn.emplace(m_skuespillerTable.bookmark(),
+                                      m_skuespillerTable.fieldByName(kBilledepath).asString());
+            if (first)
+                QTimer::singleShot(0, this, [this] { m_handledThisTurn.reset(); });
+        });
+
         if (path == SidsteBilledepath)
             return;
         Image1->hide();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QGroupBox;
 class QLabel;
@@ -97,6 +98,7 @@ private:
     QString pictureDirectory() const;
     void showPicture(const QString& resolvedPath);
     void scanForActor();
+    void fillIdentityOfNewestActor();
 
     TDataBox& m_dataBox;
     TFuldBilledeForm& m_fullPicture;
@@ -104,4 +106,8 @@ private:
     framework::DataSource m_skuespillerSource;
     PictureFileChooser m_choosePicture;
     bool m_centred = false;
+    bool m_postingInsert = false;
+    // The row and stored path the picture display last handled, until the event loop
+    // runs again (see SkuespillerSourceDataChange).
+    std::optional<std::pair<engine::Bookmark, QString>> m_handledThisTurn;
 };
