@@ -129,9 +129,7 @@ void TBaandOversigtForm::buildRowsArea() {
 
     RowsView = new TapeRowsView(m_rows);
     RowsView->setObjectName(QStringLiteral("RowsView"));
-    RowsView->onPanelDoubleClick = [this](const overview::Segment& panel) {
-        PanelDblClick(panel.tag);
-    };
+    RowsView->onPanelDoubleClick = [this](qint64 tag) { PanelDblClick(tag); };
     ScrollBox->setWidget(RowsView);
 
     ListBox1 = new QListView(ScrollBox);
@@ -195,13 +193,8 @@ void TBaandOversigtForm::PaintBox1Paint(QPainter& canvas) {
 
 void TBaandOversigtForm::opretpanel(quint8 kind, overview::Minutes start,
                                     overview::Minutes length) {
-    if (overview::isRecording(kind)) {
-        const RecordingSlot* recording = m_currentRecording;
-        m_rows.addSegment(kind, start, length, recording ? recording->title : QString(),
-                          recording ? recording->id : 0);
-    } else {
-        m_rows.addSegment(kind, start, length, QStringLiteral("Fri"), 0);
-    }
+    // The rows keep every recording's title and id once; a panel refers to them.
+    m_rows.addSegment(kind, start, length, overview::isRecording(kind) ? m_currentRecording : -1);
 }
 
 void TBaandOversigtForm::PanelDblClick(qint64 tag) {

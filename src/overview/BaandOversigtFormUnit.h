@@ -74,28 +74,40 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // One recording as the computation read it from VideoTable2.
+    // One recording as the computation read it from VideoTable2; its Titel1 and
+    // VideoAutoInc go to the rows' recording labels under the same index.
     struct RecordingSlot {
         double start = 0;    // Starttid
         double tapeTime = 0; // SpilletidSP
         bool sp = false;     // Hastighed is exactly "SP"
-        QString title;       // Titel1
-        qint64 id = 0;       // VideoAutoInc
     };
+    // Where the recordings of one tape lie among all recordings read.
+    struct RecordingRange {
+        std::size_t first = 0;
+        std::size_t count = 0;
+    };
+    using RecordingGroups = std::map<QString, RecordingRange, overview::TapeNameLess>;
     // One tape of BaandTable, in its order, with its recordings.
     struct TapeSlot {
         QString name;
         qint64 length = 0;
-        std::size_t firstRecording = 0;
-        std::size_t recordingCount = 0;
+        RecordingRange recordings;
+        std::size_t located = 0; // the first tape of this name, letter case ignored
+    };
+    // A free-block entry and the tape whose free block it is.
+    struct PendingEntry {
+        QString text;
+        std::size_t tape = 0;
     };
 
     void buildHeader();
     void buildRowsArea();
     void buildFooter();
     void startopretpaneler();
-    void readTape(TapeSlot& tape);
-    const TapeSlot* tapeNamed(const QString& name) const;
+    RecordingGroups readRecordings();
+    void readTapes(const RecordingGroups& groups);
+    void readTape(const TapeSlot& tape);
+    void addEntry(const QString& freeTime, const TapeSlot& tape);
     void buildRow(const TapeSlot& tape, const QString& freeLabel, int rowTop);
 
     TDataBox& m_dataBox;
@@ -110,8 +122,8 @@ private:
     // What the first pass read, for the second pass.
     std::vector<TapeSlot> m_tapes;
     std::vector<RecordingSlot> m_recordings;
-    std::map<QString, std::size_t, overview::TapeNameLess> m_tapeByName; // the first of a name
-    const RecordingSlot* m_currentRecording = nullptr;
+    std::vector<PendingEntry> m_pending; // the entries in ListBox1's order, with their tapes
+    int m_currentRecording = -1;         // the recording the computation stands on
 };
 
 // The menu handler of "Vis fri tid på bånd" (F10): creates the overview, computes it with

@@ -2,8 +2,29 @@
 
 namespace overview {
 
+namespace {
+const QString kFreeCaption = QStringLiteral("Fri");
+} // namespace
+
 void TapeRows::clear() {
     m_rows.clear();
+    m_recordings.clear();
+}
+
+void TapeRows::setRecordings(std::vector<RecordingLabel> recordings) {
+    m_recordings = std::move(recordings);
+}
+
+QString TapeRows::caption(const Segment& segment) const {
+    if (segment.recording < 0 || std::size_t(segment.recording) >= m_recordings.size())
+        return isRecording(segment.kind) ? QString() : kFreeCaption;
+    return m_recordings[std::size_t(segment.recording)].title;
+}
+
+qint64 TapeRows::tag(const Segment& segment) const {
+    if (segment.recording < 0 || std::size_t(segment.recording) >= m_recordings.size())
+        return 0;
+    return m_recordings[std::size_t(segment.recording)].id;
 }
 
 void TapeRows::setScaleMaximum(Minutes maximum) {
@@ -24,8 +45,9 @@ QColor TapeRows::kindColour(quint8 kind) const {
 }
 
 void TapeRows::startRow(int top, const QString& tapeName, const QString& freeLabel,
-                        int rowsAreaWidth) {
+                        int rowsAreaWidth, std::size_t segments) {
     OverviewRow row;
+    row.segments.reserve(segments);
     row.top = top;
     row.tapeName = tapeName;
     row.freeLabel = freeLabel;
@@ -33,8 +55,7 @@ void TapeRows::startRow(int top, const QString& tapeName, const QString& freeLab
     m_rows.push_back(std::move(row));
 }
 
-void TapeRows::addSegment(quint8 kind, Minutes start, Minutes length, const QString& caption,
-                          qint64 tag) {
+void TapeRows::addSegment(quint8 kind, Minutes start, Minutes length, int recording) {
     if (m_rows.empty())
         return;
     const double s = scale();
@@ -44,9 +65,8 @@ void TapeRows::addSegment(quint8 kind, Minutes start, Minutes length, const QStr
     segment.length = length;
     segment.left = kStripLeft + roundHalfEven(start * s);
     segment.width = roundHalfEven(length * s);
-    segment.caption = caption;
-    segment.tag = tag;
-    m_rows.back().segments.push_back(std::move(segment));
+    segment.recording = recording;
+    m_rows.back().segments.push_back(segment);
 }
 
 int TapeRows::height() const {

@@ -33,14 +33,21 @@ inline bool isRecording(quint8 kind) {
     return kind == kRecordingSP || kind == kRecordingLP;
 }
 
+// A recording that segments show: its title (the panel's caption) and its VideoAutoInc
+// (the panel's Tag). Kept once, however many rows show it.
+struct RecordingLabel {
+    QString title;
+    qint64 id = 0;
+};
+
+// Kept small: an overview of a large collection holds several hundred thousand.
 struct Segment {
     quint8 kind = kCurrentFree;
     Minutes start = 0;
     Minutes length = 0;
     int left = 0; // within the rows area
     int width = 0;
-    QString caption; // "Fri", or the recording's title
-    qint64 tag = 0;  // the recording's VideoAutoInc, 0 for free blocks
+    int recording = -1; // the recording's label, -1 for free blocks
 
     QString hint() const { return segmentHint(start, length); }
 };
@@ -71,9 +78,18 @@ public:
     QColor kindColour(quint8 kind) const;
 
     // Starts a row at top; the free-time label goes rowsAreaWidth - 50 from the left.
-    void startRow(int top, const QString& tapeName, const QString& freeLabel, int rowsAreaWidth);
+    // Room is made for the number of segments expected.
+    void startRow(int top, const QString& tapeName, const QString& freeLabel, int rowsAreaWidth,
+                  std::size_t segments = 0);
+    // The recordings that segments refer to by index.
+    void setRecordings(std::vector<RecordingLabel> recordings);
     // Adds a segment to the row last started, placed on the scale.
-    void addSegment(quint8 kind, Minutes start, Minutes length, const QString& caption, qint64 tag);
+    void addSegment(quint8 kind, Minutes start, Minutes length, int recording = -1);
+
+    // A panel's caption: "Fri", or the recording's title; and its Tag: the recording's
+    // VideoAutoInc, 0 for free blocks.
+    QString caption(const Segment& segment) const;
+    qint64 tag(const Segment& segment) const;
 
     const std::vector<OverviewRow>& rows() const { return m_rows; }
     int rowCount() const { return int(m_rows.size()); }
@@ -86,6 +102,7 @@ public:
 
 private:
     std::vector<OverviewRow> m_rows;
+    std::vector<RecordingLabel> m_recordings;
     Minutes m_scaleMaximum = 0;
     std::array<QColor, 5> m_colours{};
 };

@@ -74,7 +74,7 @@ void TapeRowsView::paintRow(QPainter& painter, const overview::OverviewRow& row)
     for (const overview::Segment& segment : row.segments) {
         if (segment.width > 0)
             paintPanel(painter, row.panelRect(segment), m_rows.kindColour(segment.kind),
-                       segment.caption);
+                       m_rows.caption(segment));
     }
     painter.restore();
 }
@@ -107,7 +107,7 @@ void TapeRowsView::paintPanel(QPainter& painter, const QRect& rect, const QColor
 void TapeRowsView::mouseDoubleClickEvent(QMouseEvent* event) {
     const overview::Segment* segment = m_rows.segmentAt(event->position().toPoint());
     if (segment && overview::isRecording(segment->kind) && onPanelDoubleClick) {
-        onPanelDoubleClick(*segment);
+        onPanelDoubleClick(m_rows.tag(*segment));
         return;
     }
     QWidget::mouseDoubleClickEvent(event);

@@ -16,8 +16,8 @@ public:
     // Call after the rows have changed.
     void rowsChanged();
 
-    // Double click on a recording's panel (kinds 3 and 4).
-    std::function<void(const overview::Segment&)> onPanelDoubleClick;
+    // Double click on a recording's panel (kinds 3 and 4), with the panel's Tag.
+    std::function<void(qint64 tag)> onPanelDoubleClick;
 
     QSize sizeHint() const override;
 

@@ -1,17 +1,126 @@
 // The free-time computation: which free blocks every tape has, how they are listed and
 // sorted, the scale maximum, and the rows of segments built from the list.
 
+#include "engine/collation.h"
 #include "overview_fixture.h"
 
 #include <QLabel>
 #include <QListView>
 #include <QLocale>
 #include <QProgressBar>
+#include <algorithm>
+#include <random>
 
 using overview::kCurrentFree;
 using overview::kOtherFree;
 using overview::kRecordingLP;
 using overview::kRecordingSP;
+using overview::Minutes;
+
+namespace {
+
+// The overview computed the plain way, as the algorithm is written: the recordings read
+// tape by tape through a master link on the tapes table, each row's tape found by a locate.
+// Overlaps are treated as the overview treats them (no free block, the cover kept).
+struct Literal {
+    QStringList entries;
+    Minutes scaleMaximum = 0;
+    QStringList rows; // "name label kind:start+length/caption/tag ..."
+};
+
+Literal computeLiterally(OverviewFixture& f) {
+    Literal result;
+    engine::Table& tapes = f.dataBox->BaandTable();
+    engine::Table video(f.catalogue.session());
+    video.setAliasName(QString::fromUtf8(schema::kAlias));
+    video.setTableName(schema::recordings().fileName);
+    video.setIndexName(QStringLiteral("SecBaandnrStarttid"));
+    video.setMasterLink(&tapes, QStringLiteral("BaandNavn"));
+    video.open();
+    auto text = [](engine::Table& t, const char* name) {
+        return t.fieldByName(QString::fromUtf8(name)).asString();
+    };
+    auto number = [](engine::Table& t, const char* name) {
+        return t.fieldByName(QString::fromUtf8(name)).asFloat();
+    };
+
+    tapes.first();
+    video.first();
+    while (!tapes.eof()) {
+        const QString name = text(tapes, "BaandNavn");
+        const qint64 length = qint64(number(tapes, "Baandlaengde"));
+        if (length > result.scaleMaximum)
+            result.scaleMaximum = Minutes(length);
+        double end = 0;
+        for (; !video.eof(); video.next()) {
+            const double start = number(video, "Starttid");
+            const QString gap =
+                start - end > 0 ? overview::freeTimeText(start - end) : QStringLiteral("00:00:00");
+            if (gap != u"00:00:00")
+                result.entries << gap + name;
+            end = std::max(end, start + number(video, "SpilletidSP"));
+        }
+        double finalGap = length / 1440.0 - end;
+        if (finalGap < 0) {
+            result.scaleMaximum = std::max(result.scaleMaximum, tapetime::minuteValue(end));
+            finalGap = 0;
+        }
+        if (overview::freeTimeText(finalGap) != u"00:00:00")
+            result.entries << overview::freeTimeText(finalGap) + name;
+        tapes.next();
+    }
+    // The platform's sorted list: ascending, letter case ignored.
+    std::stable_sort(
+        result.entries.begin(), result.entries.end(),
+        [](const QString& a, const QString& b) { return engine::danishCompare(a, b) < 0; });
+
+    if (result.scaleMaximum == 0)
+        return result;
+    for (qsizetype i = result.entries.size() - 1; i >= 0; --i) {
+        const QString& entry = result.entries.at(i);
+        const QString label = entry.left(5);
+        if (!tapes.locate(QStringLiteral("baandnavn"), entry.mid(8, 10), true))
+            return {};
+        QStringList words{text(tapes, "BaandNavn"), label};
+        auto free = [&](int at, int minutes) {
+            const int kind = overview::minutesText(minutes) == label ? 1 : 2;
+            words << QStringLiteral("%1:%2+%3/Fri/0").arg(kind).arg(at).arg(minutes);
+        };
+        int pos = 0;
+        for (video.first(); !video.eof(); video.next()) {
+            const int s = tapetime::minuteValue(number(video, "Starttid"));
+            const int l = tapetime::minuteValue(number(video, "SpilletidSP"));
+            if (s - pos > 0)
+                free(pos, s - pos);
+            words << QStringLiteral("%1:%2+%3/%4/%5")
+                         .arg(text(video, "Hastighed") == u"SP" ? 3 : 4)
+                         .arg(s)
+                         .arg(l)
+                         .arg(text(video, "Titel1"))
+                         .arg(text(video, "VideoAutoInc"));
+            pos = std::max(pos, s + l);
+        }
+        const int length = int(number(tapes, "Baandlaengde"));
+        if (length > pos)
+            free(pos, length - pos);
+        result.rows << words.join(u' ');
+    }
+    return result;
+}
+
+QString describeFully(const overview::TapeRows& rows, const overview::OverviewRow& row) {
+    QStringList words{row.tapeName, row.freeLabel};
+    for (const overview::Segment& s : row.segments)
+        words << QStringLiteral("%1:%2+%3/%4/%5")
+                     .arg(s.kind)
+                     .arg(s.start)
+                     .arg(s.length)
+                     .arg(rows.caption(s))
+                     .arg(rows.tag(s));
+    return words.join(u' ');
+}
+
+} // namespace
 
 class TestFreeTime : public QObject {
     Q_OBJECT
@@ -31,10 +140,13 @@ private Q_SLOTS:
     void overrunRaisesTheScale();
     void overrunOnTapeOfLengthZero();
     void recordingsFollowTapeNameInAnyCase();
+    void sameNameInOtherCaseShowsTheFirstTape();
     void overlappingRecordingsStayInTheirRow();
     void freeTimeTextIgnoresTimeFormats();
     void progressWindowDuringAndAfter();
     void leavesTablesAsTheComputationEnds();
+    void matchesTheAlgorithmAsWritten_data();
+    void matchesTheAlgorithmAsWritten();
 };
 
 void TestFreeTime::tapeWithoutRecordingsIsOneFreeBlock_data() {
@@ -64,8 +176,8 @@ void TestFreeTime::tapeWithoutRecordingsIsOneFreeBlock() {
     QCOMPARE(f.row(0).tapeName, QStringLiteral("A12"));
     QCOMPARE(f.row(0).freeLabel, label);
     QCOMPARE(describe(f.row(0)), QStringLiteral("1:0+%1").arg(length));
-    QCOMPARE(f.row(0).segments.front().caption, QStringLiteral("Fri"));
-    QCOMPARE(f.row(0).segments.front().tag, 0);
+    QCOMPARE(f.rows().caption(f.row(0).segments.front()), QStringLiteral("Fri"));
+    QCOMPARE(f.rows().tag(f.row(0).segments.front()), 0);
     QVERIFY(f.unexpectedMessages.isEmpty());
 }
 
@@ -107,10 +219,10 @@ void TestFreeTime::everyFreeBlockHasItsRow() {
         QCOMPARE(f.row(i).top, 25 * i);
 
     const overview::Segment& first = f.row(0).segments[1];
-    QCOMPARE(first.caption, QStringLiteral("Første"));
-    QVERIFY(first.tag > 0);
-    QCOMPARE(f.row(0).segments[3].caption, QStringLiteral("Anden"));
-    QCOMPARE(f.row(0).segments[3].tag, first.tag + 1);
+    QCOMPARE(f.rows().caption(first), QStringLiteral("Første"));
+    QVERIFY(f.rows().tag(first) > 0);
+    QCOMPARE(f.rows().caption(f.row(0).segments[3]), QStringLiteral("Anden"));
+    QCOMPARE(f.rows().tag(f.row(0).segments[3]), f.rows().tag(first) + 1);
 }
 
 void TestFreeTime::blocksOfEqualLengthAreBothCurrent() {
@@ -259,6 +371,24 @@ void TestFreeTime::recordingsFollowTapeNameInAnyCase() {
     QCOMPARE(describe(f.row(0)), QStringLiteral("3:0+40 1:40+60"));
 }
 
+void TestFreeTime::sameNameInOtherCaseShowsTheFirstTape() {
+    OverviewFixture f;
+    f.addTape(QStringLiteral("abc"), 100);
+    f.addTape(QStringLiteral("ABC"), 50);
+    f.addRecording(QStringLiteral("Abc"), minutes(0), minutes(40));
+    QVERIFY(f.open());
+    TBaandOversigtForm& form = f.compute();
+
+    // Both tapes hold the recording; each lists its own free block.
+    QCOMPARE(form.entries(), (QStringList{"00:10:00ABC", "01:00:00abc"}));
+    // A row finds its tape by name, letter case ignored: the first of the two.
+    QCOMPARE(f.row(0).tapeName, QStringLiteral("abc"));
+    QCOMPARE(describe(f.row(0)), QStringLiteral("3:0+40 1:40+60"));
+    QCOMPARE(f.row(1).tapeName, QStringLiteral("abc"));
+    QCOMPARE(f.row(1).freeLabel, QStringLiteral("00:10"));
+    QCOMPARE(describe(f.row(1)), QStringLiteral("3:0+40 2:40+60"));
+}
+
 void TestFreeTime::overlappingRecordingsStayInTheirRow() {
     // Old data that the recording rules would refuse today.
     OverviewFixture f;
@@ -304,7 +434,7 @@ void TestFreeTime::progressWindowDuringAndAfter() {
     f.addRecording(QStringLiteral("C"), minutes(30), minutes(60));
     QVERIFY(f.open());
 
-    // The tapes table moves while the window computes: look at the progress window then.
+    // Look at the progress window whenever the bar moves.
     struct Seen {
         bool visible;
         QString caption;
@@ -313,30 +443,32 @@ void TestFreeTime::progressWindowDuringAndAfter() {
         int value;
     };
     std::vector<Seen> seen;
-    QObject::connect(
-        &f.dataBox->BaandSource(), &framework::DataSource::dataChange, f.progress.get(), [&] {
-            seen.push_back({f.progress->isVisible(), f.progress->windowTitle(),
-                            f.progress->Label4->text(), f.progress->ProgressBar1->maximum(),
-                            f.progress->ProgressBar1->value()});
-        });
+    QProgressBar* bar = f.progress->ProgressBar1;
+    QObject::connect(bar, &QProgressBar::valueChanged, f.progress.get(), [&](int value) {
+        seen.push_back({f.progress->isVisible(), f.progress->windowTitle(),
+                        f.progress->Label4->text(), bar->maximum(), value});
+    });
     QCOMPARE(f.progress->windowTitle(), QStringLiteral("Beregner noget"));
+    QCOMPARE(f.progress->Label4->text(), QStringLiteral("Beregner noget"));
     TBaandOversigtForm& form = f.compute();
 
-    QVERIFY(!seen.empty());
-    const Seen& computing = seen.front();
-    QVERIFY(computing.visible);
-    QCOMPARE(computing.caption, QStringLiteral("Opretter skema"));
-    QCOMPARE(computing.message, QStringLiteral("Beregner fri tid"));
-    QCOMPARE(computing.maximum, 3);
-    // A's recording put the bar on A's record number before the table moved on.
-    bool sawTapeOne = false;
-    for (const Seen& s : seen)
-        sawTapeOne = sawTapeOne || (s.message == u"Beregner fri tid" && s.value == 1);
-    QVERIFY(sawTapeOne);
-    // The last move comes from building the rows.
-    const Seen& building = seen.back();
-    QVERIFY(building.visible);
-    QCOMPARE(building.message, QStringLiteral("Opretter skema"));
+    // Pass 1 puts the bar on the record number of each tape with recordings: A and C.
+    QStringList computing;
+    QStringList building;
+    for (const Seen& s : seen) {
+        QVERIFY(s.visible);
+        QCOMPARE(s.caption, QStringLiteral("Opretter skema"));
+        const QString step = QStringLiteral("%1/%2").arg(s.value).arg(s.maximum);
+        if (s.message == u"Beregner fri tid")
+            computing << step;
+        else if (s.message == u"Opretter skema")
+            building << step;
+        else
+            QFAIL(qPrintable(s.message));
+    }
+    QCOMPARE(computing, (QStringList{"1/3", "3/3"}));
+    // Pass 2 starts the bar at 0 and counts the rows up to its maximum, entries less one.
+    QCOMPARE(building, (QStringList{"0/3", "1/3", "2/3", "3/3"}));
 
     QCOMPARE(form.entries().size(), 4);
     QVERIFY(!f.progress->isVisible());
@@ -360,6 +492,78 @@ void TestFreeTime::leavesTablesAsTheComputationEnds() {
     // The tapes table stands on the tape of the last row built, the smallest block.
     QCOMPARE(f.dataBox->BaandTable().fieldByName(QStringLiteral("BaandNavn")).asString(),
              QStringLiteral("B"));
+    // VideoTable2 follows the tapes table again: B has no recordings.
+    form.VideoTable2().open();
+    QCOMPARE(form.VideoTable2().recordCount(), 0);
+    f.dataBox->BaandTable().last();
+    QCOMPARE(form.VideoTable2().recordCount(), 1);
+    form.VideoTable2().close();
+}
+
+void TestFreeTime::matchesTheAlgorithmAsWritten_data() {
+    QTest::addColumn<int>("seed");
+    for (int seed : {1, 2, 3})
+        QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
+}
+
+void TestFreeTime::matchesTheAlgorithmAsWritten() {
+    QFETCH(int, seed);
+    std::mt19937 random{std::uint32_t(seed)};
+    auto below = [&](int n) { return int(random() % std::uint32_t(n)); };
+    // Names that differ only in letter case, Danish letters, and a name with no tape.
+    const QStringList names{"a1",
+                            "A1",
+                            "b2",
+                            QString::fromUtf8("Æ3"),
+                            QString::fromUtf8("æ3"),
+                            QString::fromUtf8("ø4"),
+                            "c5",
+                            "D6",
+                            "e7",
+                            "F8"};
+    const QStringList speeds{"SP", "LP", "", "sp"};
+    OverviewFixture f;
+    for (int t = 0; t < 14; ++t) {
+        const int length = below(4) == 0 ? 0 : 30 * below(21);
+        f.addTape(names.at(below(names.size() - 1)), length);
+    }
+    QList<QVariantMap> recordings;
+    for (const QString& tape : names) {
+        int seconds = 0;
+        for (int k = below(8); k > 0; --k) {
+            // Gaps of nothing, of seconds, of minutes; recordings of no length too.
+            const int gaps[] = {0, 0, 30, 20, 60 * below(40)};
+            const int gap = gaps[below(5)];
+            const int length = below(5) == 0 ? 0 : 60 * (1 + below(90));
+            seconds += gap;
+            QVariantMap values;
+            values[QStringLiteral("Baandnummer")] = below(3) == 0 ? tape.toUpper() : tape;
+            values[QStringLiteral("Starttid")] = minutes(0, seconds);
+            values[QStringLiteral("SpilletidSP")] = minutes(0, length);
+            values[QStringLiteral("Hastighed")] = speeds.at(below(4));
+            values[QStringLiteral("Titel1")] = QStringLiteral("Titel %1").arg(below(1000));
+            recordings << values;
+            seconds += length;
+        }
+    }
+    // Written in a shuffled order, so that the rows' ids do not follow the index.
+    std::shuffle(recordings.begin(), recordings.end(), random);
+    for (const QVariantMap& values : recordings)
+        f.catalogue.appendRow(schema::recordings(), values);
+    QVERIFY(f.open());
+
+    TBaandOversigtForm& form = f.compute();
+    QStringList built;
+    for (const overview::OverviewRow& row : f.rows().rows())
+        built << describeFully(f.rows(), row);
+    const QString lastTape = f.dataBox->BaandTable().fieldByName("BaandNavn").asString();
+    const Literal literal = computeLiterally(f);
+
+    QCOMPARE(form.entries(), literal.entries);
+    QCOMPARE(form.scaleMaximum(), literal.scaleMaximum);
+    QCOMPARE(built, literal.rows);
+    if (!literal.rows.isEmpty())
+        QCOMPARE(lastTape, literal.rows.last().section(u' ', 0, 0));
 }
 
 QTEST_MAIN(TestFreeTime)
