@@ -87,6 +87,8 @@ private Q_SLOTS:
     void filterExpression();
     void filteredRowLeavesViewAfterPost();
     void filterCallback();
+    void editOfOtherFieldsKeepsPlace_data();
+    void editOfOtherFieldsKeepsPlace();
     void changeNotices();
     void openFails_data();
     void openFails();
@@ -1006,6 +1008,49 @@ void TestTable::filterCallback() {
 
     t->setFiltered(false);
     QCOMPARE(t->recordCount(), 4);
+}
+
+void TestTable::editOfOtherFieldsKeepsPlace_data() {
+    QTest::addColumn<QString>("filter"); // on Fornavn, not an index field
+    QTest::addColumn<QString>("newFirstName");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("unfiltered") << ""
+                                << "Bo" << QStringList{"Ann", "Bo", "Cy"};
+    QTest::newRow("still passes the filter") << "Fornavn = '*'"
+                                             << "Bo" << QStringList{"Ann", "Bo", "Cy"};
+    QTest::newRow("no longer passes the filter") << "Fornavn = 'A*'"
+                                                 << "Bo" << QStringList{"Ann"};
+}
+
+void TestTable::editOfOtherFieldsKeepsPlace() {
+    // A post that changes no index field leaves the row where it is, unless a filter
+    // now rejects it.
+    QFETCH(QString, filter);
+    QFETCH(QString, newFirstName);
+    QFETCH(QStringList, expected);
+
+    Catalogue cat;
+    auto t = cat.open(fixture::actors(), QStringLiteral("SecEfternavn"));
+    appendRow(*t, {{"Fornavn", QStringLiteral("Ann")}, {"Efternavn", QStringLiteral("Berg")}});
+    appendRow(*t, {{"Fornavn", QStringLiteral("Al")}, {"Efternavn", QStringLiteral("Berg")}});
+    appendRow(*t, {{"Fornavn", QStringLiteral("Cy")}, {"Efternavn", QStringLiteral("Dahl")}});
+    t->setFilterText(filter);
+    t->setFiltered(!filter.isEmpty());
+    QVERIFY(t->locate(QStringLiteral("Fornavn"), QStringLiteral("Al"), false));
+    const int place = t->recNo();
+    t->edit();
+    t->fieldByName(QStringLiteral("Fornavn")).setValue(newFirstName);
+    t->fieldByName(QStringLiteral("Billedepath")).setValue(QStringLiteral("x.jpg"));
+    t->post();
+    if (expected.contains(newFirstName)) {
+        QCOMPARE(t->recNo(), place);
+        QCOMPARE(t->fieldByName(QStringLiteral("Fornavn")).asString(), newFirstName);
+        QCOMPARE(t->fieldByName(QStringLiteral("Billedepath")).asString(), QStringLiteral("x.jpg"));
+    }
+    QCOMPARE(fixture::column(*t, QStringLiteral("Fornavn")), expected);
+    t->refresh();
+    QCOMPARE(fixture::column(*t, QStringLiteral("Fornavn")), expected);
 }
 
 void TestTable::changeNotices() {
