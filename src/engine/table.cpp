@@ -553,6 +553,15 @@ void Table::writeRow() {
         m_buffer[std::size_t(m_rowidField)] = QVariant(m_currentRowid);
 }
 
+bool Table::indexFieldChanged() const {
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (m_changed[std::size_t(i)] &&
+            m_indexFields.contains(field(i).name(), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 bool Table::rowPassesFilter(qint64 rowid) {
     std::vector<QVariant> bindings;
     QString where = whereClause(bindings);
@@ -638,12 +647,20 @@ void Table::post() {
     if (beforePost)
         beforePost(*this);
     checkRequired();
+    // An edit that changes no index field, in a view that no filter narrows, leaves the
+    // row where it is: no need to search its place among all the rows again.
+    const bool staysInPlace = state() == DatasetState::Edit && !m_filtered &&
+                              !indexFieldChanged() && currentRow() >= 0 &&
+                              m_keys[std::size_t(currentRow())] == m_currentRowid;
     writeRow();
     const qint64 rowid = m_currentRowid;
     std::fill(m_changed.begin(), m_changed.end(), false);
     m_modified = false;
     setState(DatasetState::Browse);
-    placeAfterPost(rowid);
+    if (staysInPlace)
+        m_buffer = fetchRow(rowid);
+    else
+        placeAfterPost(rowid);
     m_insertRow = -1;
     notify(ChangeKind::DataChanged);
     notify(ChangeKind::RecordMoved);

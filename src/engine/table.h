@@ -111,6 +111,7 @@ private:
     void masterMoved();              // re-reads the rows after the master moved
     void startNewRow(int displayRow);
     bool rowPassesFilter(qint64 rowid);
+    bool indexFieldChanged() const; // since edit() began
     void placeAfterPost(qint64 rowid);
     void writeRow();
     void checkRequired();
