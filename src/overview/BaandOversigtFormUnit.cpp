@@ -121,6 +121,9 @@ void TBaandOversigtForm::buildRowsArea() {
     ScrollBox = new QScrollArea(this);
     ScrollBox->setObjectName(QStringLiteral("ScrollBox"));
     ScrollBox->setGeometry(0, kBarHeight, kClientWidth, kClientHeight - 2 * kBarHeight);
+    // A 2-pixel sunken border puts minute 0 of the rows under minute 0 of the ruler.
+    ScrollBox->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    ScrollBox->setLineWidth(2);
     ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox->setWidgetResizable(true);
     // The rows follow the thumb while it is dragged.
