@@ -11,6 +11,7 @@
 
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
@@ -173,6 +174,15 @@ void TBaandOversigtForm::showEvent(QShowEvent* event) {
         FormShow();
     }
     QDialog::showEvent(event);
+}
+
+void TBaandOversigtForm::keyPressEvent(QKeyEvent* event) {
+    // The overview has no cancel button: Escape leaves it open. Enter presses "Luk".
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TBaandOversigtForm::FormShow() {

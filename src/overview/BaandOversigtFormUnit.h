@@ -72,6 +72,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // One recording as the computation read it from VideoTable2; its Titel1 and
