@@ -5,17 +5,15 @@
 namespace {
 
 // The lengths the tape-length cell proposes; the cell stays a free entry.
-const QStringList kTapeLengths{QStringLiteral("300"), QStringLiteral("240"),
-                               QStringLiteral("180"), QStringLiteral("160"),
-                               QStringLiteral("120"), QStringLiteral("60"),
+const QStringList kTapeLengths{QStringLiteral("300"), QStringLiteral("240"), QStringLiteral("180"),
+                               QStringLiteral("160"), QStringLiteral("120"), QStringLiteral("60"),
                                QStringLiteral("30")};
 
 } // namespace
 
 TBaandForm::TBaandForm(TDataBox& dataBox, QWidget* parent)
-    : TGridRegisterForm(QStringLiteral("BaandForm"), QStringLiteral("Bånd"),
-                        dataBox.BaandSource(),
-                        {{QStringLiteral("BaandNavn"), QStringLiteral("Bånd navn"), 61, {}},
-                         {QStringLiteral("Baandlaengde"), QStringLiteral("Længde i min."), 90,
-                          kTapeLengths}},
-                        parent) {}
+    : TGridRegisterForm(
+          QStringLiteral("BaandForm"), QStringLiteral("Bånd"), dataBox.BaandSource(),
+          {{QStringLiteral("BaandNavn"), QStringLiteral("Bånd navn"), 61, {}},
+           {QStringLiteral("Baandlaengde"), QStringLiteral("Længde i min."), 90, kTapeLengths}},
+          parent) {}

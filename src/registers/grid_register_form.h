@@ -3,7 +3,6 @@
 #include "framework/dataset_model.h"
 
 #include <QDialog>
-
 #include <vector>
 
 class QLabel;

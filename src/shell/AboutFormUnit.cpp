@@ -2,11 +2,11 @@
 
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QTextEdit>
 

@@ -5,7 +5,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QWidget>
-
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>

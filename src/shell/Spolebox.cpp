@@ -6,13 +6,13 @@
 #include "framework/db_edit.h"
 #include "framework/db_lookup_combo_box.h"
 #include "framework/db_memo.h"
+#include "framework/db_navigator.h"
 #include "framework/db_radio_group.h"
 #include "framework/db_text.h"
 #include "framework/error_display.h"
 #include "framework/field_data_link.h"
 #include "framework/message_box.h"
 #include "lights.h"
-#include "framework/db_navigator.h"
 #include "registers/BaandFormUnit.h"
 #include "registers/BaandtypeFormUnit.h"
 #include "registers/GrupperFormUnit.h"
@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -166,21 +167,21 @@ void TMainForm::buildMenu() {
     auto item = [this](QMenu* menu, const char* name, const QString& caption, auto handler) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, framework::guardedSlot([this, handler] {
-                    (this->*handler)();
-                }));
+        connect(action, &QAction::triggered, this,
+                framework::guardedSlot([this, handler] { (this->*handler)(); }));
         return action;
     };
     QMenu* kartotek = bar->addMenu(QStringLiteral("&Kartotek"));
     kartotek->setObjectName(QStringLiteral("Kartotek1"));
     Skuespillere1 = item(kartotek, "Skuespillere1", QStringLiteral("Skuespillere"),
                          &TMainForm::Skuespillere1Click);
-    Kategori1 = item(kartotek, "Kategori1", QStringLiteral("Kategorier"), &TMainForm::Kategori1Click);
+    Kategori1 =
+        item(kartotek, "Kategori1", QStringLiteral("Kategorier"), &TMainForm::Kategori1Click);
     Grupper1 = item(kartotek, "Grupper1", QStringLiteral("Grupper"), &TMainForm::Grupper1Click);
     Bnd1 = item(kartotek, "Bnd1", QStringLiteral("Bånd"), &TMainForm::Bnd1Click);
     kartotek->addSeparator()->setObjectName(QStringLiteral("N1"));
-    OmSpolebox1 = item(kartotek, "OmSpolebox1", QStringLiteral("Om Spolebox"),
-                       &TMainForm::OmSpolebox1Click);
+    OmSpolebox1 =
+        item(kartotek, "OmSpolebox1", QStringLiteral("Om Spolebox"), &TMainForm::OmSpolebox1Click);
 
     QMenu* diverse = bar->addMenu(QStringLiteral("&Diverse"));
     diverse->setObjectName(QStringLiteral("Diverse1"));
@@ -191,7 +192,8 @@ void TMainForm::buildMenu() {
 
     QMenu* udskrifter = bar->addMenu(QStringLiteral("&Udskrifter"));
     udskrifter->setObjectName(QStringLiteral("Udskrifter1"));
-    Oversigt1 = item(udskrifter, "Oversigt1", QStringLiteral("Oversigt"), &TMainForm::Oversigt1Click);
+    Oversigt1 =
+        item(udskrifter, "Oversigt1", QStringLiteral("Oversigt"), &TMainForm::Oversigt1Click);
 
     QMenu* opsaetning = bar->addMenu(QStringLiteral("&Opsætning"));
     opsaetning->setObjectName(QStringLiteral("Opsaetning1"));
@@ -221,7 +223,8 @@ void TMainForm::buildMainPage() {
     third->setObjectName(QStringLiteral("GroupBox3"));
     third->setGeometry(4, 154, 300, 66);
     label(QStringLiteral("Gruppe"), third, 8, 10);
-    DBLookupComboBox1 = control<framework::DBLookupComboBox>("DBLookupComboBox1", third, 78, 10, 214, 22);
+    DBLookupComboBox1 =
+        control<framework::DBLookupComboBox>("DBLookupComboBox1", third, 78, 10, 214, 22);
     label(QStringLiteral("Optage dato"), third, 8, 37);
     OptagetdatoEdit = control<framework::DBEdit>("OptagetdatoEdit", third, 78, 37, 140);
 
@@ -267,8 +270,8 @@ void TMainForm::buildMultimediaPage() {
     auto* mediaList = new QListWidget(media);
     mediaList->setObjectName(QStringLiteral("ListBox1"));
     mediaList->setGeometry(8, 18, 234, 122);
-    mediaList->addItems({QStringLiteral("Indledning"), QStringLiteral("Film stump"),
-                         QStringLiteral("osv..")});
+    mediaList->addItems(
+        {QStringLiteral("Indledning"), QStringLiteral("Film stump"), QStringLiteral("osv..")});
 
     auto* pictures = new QGroupBox(QStringLiteral("Billeder"), page);
     pictures->setObjectName(QStringLiteral("GroupBox5"));
@@ -371,29 +374,17 @@ void TMainForm::buildStatusBar() {
 
 void TMainForm::setTabOrder() {
     // The search group first, then the pages, then the navigator, then the tool strip.
-    QList<QWidget*> chain{Sogetext,
-                          RadioBTitel,
-                          Titel1Edit,
-                          Titel2Edit,
-                          InstruktorEdit,
-                          KategoriKombo,
-                          LandEdit,
-                          PaarEdit,
-                          DBLookupComboBox1,
-                          OptagetdatoEdit,
-                          BaandnavnEdit,
-                          SpilletidEdit,
-                          IndexnrEdit,
-                          Lyd,
-                          Hastighed,
-                          DBNavigator1,
-                          SpeedButton2,
-                          SpeedButton3};
+    QList<QWidget*> chain{
+        Sogetext,    RadioBTitel, Titel1Edit,        Titel2Edit,      InstruktorEdit, KategoriKombo,
+        LandEdit,    PaarEdit,    DBLookupComboBox1, OptagetdatoEdit, BaandnavnEdit,  SpilletidEdit,
+        IndexnrEdit, Lyd,         Hastighed,         DBNavigator1,    SpeedButton2,   SpeedButton3};
     for (int i = 0; i + 1 < chain.size(); ++i)
         QWidget::setTabOrder(chain[i], chain[i + 1]);
 }
 
-void TMainForm::setStatusText(const QString& text) { StatusPanel1->setText(text); }
+void TMainForm::setStatusText(const QString& text) {
+    StatusPanel1->setText(text);
+}
 
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -409,7 +400,10 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Sogetext) {
-        if (event->type() == QEvent::FocusIn) {
+        // Entering the box counts; its window merely becoming active again does not.
+        if (event->type() == QEvent::FocusIn &&
+            (!m_opened ||
+             static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)) {
             // Deferred, so that the opening's windows do not start inside a focus change.
             QTimer::singleShot(0, this, framework::guardedSlot([this] { SogetextEnter(); }));
         }
@@ -492,11 +486,11 @@ void TMainForm::bindControls() {
     DBText1->setDataSource(video);
     DBText1->setDataField(QStringLiteral("Titel1"));
     const std::pair<framework::DBEdit*, const char*> edits[] = {
-        {Titel1Edit, "Titel1"},         {Titel2Edit, "Titel2"},
-        {InstruktorEdit, "Instruktor"}, {LandEdit, "Land"},
-        {PaarEdit, "Produktionsaar"},   {BaandnavnEdit, "Baandnummer"},
+        {Titel1Edit, "Titel1"},           {Titel2Edit, "Titel2"},
+        {InstruktorEdit, "Instruktor"},   {LandEdit, "Land"},
+        {PaarEdit, "Produktionsaar"},     {BaandnavnEdit, "Baandnummer"},
         {SpilletidEdit, "SpilletidSPLP"}, {IndexnrEdit, "Indexnummer"},
-        {StarttidEdit, "Starttid"},     {OptagetdatoEdit, "Optagetdato"}};
+        {StarttidEdit, "Starttid"},       {OptagetdatoEdit, "Optagetdato"}};
     for (const auto& [edit, field] : edits) {
         edit->setDataSource(video);
         edit->setDataField(QString::fromLatin1(field));
@@ -585,7 +579,9 @@ void TMainForm::Bnd1Click() {
         BaandForm->exec();
 }
 
-void TMainForm::OmSpolebox1Click() { showAboutBoxModal(this); }
+void TMainForm::OmSpolebox1Click() {
+    showAboutBoxModal(this);
+}
 
 void TMainForm::Visfritidpbnd1Click() {}
 

@@ -3,10 +3,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QStorageInfo>
 
@@ -67,8 +67,7 @@ TVaelgKartotekForm::TVaelgKartotekForm(QWidget* parent) : QDialog(parent) {
     connect(AnnullerButton, &QPushButton::clicked, this, &QDialog::reject);
 
     fillDrives();
-    connect(DriveComboBox1, &QComboBox::activated, this,
-            &TVaelgKartotekForm::DriveComboBox1Change);
+    connect(DriveComboBox1, &QComboBox::activated, this, &TVaelgKartotekForm::DriveComboBox1Change);
     connect(DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
             &TVaelgKartotekForm::openItem);
     connect(DirectoryListBox1, &QListWidget::itemActivated, this, &TVaelgKartotekForm::openItem);
@@ -115,7 +114,8 @@ void TVaelgKartotekForm::setDirectory(const QString& path) {
     QStringList parts = m_directory.split(u'/', Qt::SkipEmptyParts);
     QString walked = QStringLiteral("/");
     auto add = [this](const QString& text, const QString& full, int depth, bool open) {
-        auto* item = new QListWidgetItem(QString(depth * 2, u' ') + (open ? u'▾' : u'▸') + u' ' + text);
+        auto* item =
+            new QListWidgetItem(QString(depth * 2, u' ') + (open ? u'▾' : u'▸') + u' ' + text);
         item->setData(kPathRole, full);
         DirectoryListBox1->addItem(item);
         return item;
@@ -126,8 +126,8 @@ void TVaelgKartotekForm::setDirectory(const QString& path) {
         walked = QDir::cleanPath(walked + u'/' + part);
         current = add(part, walked, depth++, true);
     }
-    const QStringList children =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+    const QStringList children = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Readable,
+                                               QDir::Name | QDir::IgnoreCase);
     for (const QString& child : children)
         add(child, QDir::cleanPath(m_directory + u'/' + child), depth, false);
     DirectoryListBox1->setCurrentItem(current);
