@@ -95,7 +95,9 @@ TSkuespillerForm::TSkuespillerForm(TDataBox& dataBox, TFuldBilledeForm& fullPict
 }
 
 TSkuespillerForm::~TSkuespillerForm() {
-    // The controls let go of the data source before the dataset goes.
+    // The controls let go of the data source before the dataset goes; the picture display
+    // has nothing more to show.
+    disconnect(&m_skuespillerSource, nullptr, this, nullptr);
     m_skuespillerSource.setDataSet(nullptr);
 }
 
