@@ -57,33 +57,25 @@ int Dataset::fieldIndex(const QString& name) const {
 }
 
 void Dataset::first() {
-    moveTo(0);
-    m_bof = true;
-    m_eof = recordCount() == 0;
+    moveTo(0, recordCount() == 0, true);
 }
 
 void Dataset::last() {
-    moveTo(recordCount() - 1);
-    m_eof = true;
-    m_bof = recordCount() == 0;
+    moveTo(recordCount() - 1, true, recordCount() == 0);
 }
 
 void Dataset::next() {
-    if (m_row + 1 < recordCount()) {
-        moveTo(m_row + 1);
-        m_bof = m_eof = false;
-    } else {
+    if (m_row + 1 < recordCount())
+        moveTo(m_row + 1, false, false);
+    else
         m_eof = true;
-    }
 }
 
 void Dataset::prior() {
-    if (m_row > 0) {
-        moveTo(m_row - 1);
-        m_bof = m_eof = false;
-    } else {
+    if (m_row > 0)
+        moveTo(m_row - 1, false, false);
+    else
         m_bof = true;
-    }
 }
 
 int Dataset::moveBy(int distance) {
@@ -110,8 +102,7 @@ int Dataset::recNo() const {
 }
 
 void Dataset::setRecNo(int recNo) {
-    moveTo(recNo - 1);
-    m_bof = m_eof = false;
+    moveTo(recNo - 1, false, false);
 }
 
 int Dataset::addListener(ChangeListener listener) {
@@ -155,7 +146,7 @@ void Dataset::setState(DatasetState state) {
     notify(ChangeKind::StateChanged);
 }
 
-void Dataset::moveTo(int row) {
+void Dataset::moveTo(int row, std::optional<bool> eof, std::optional<bool> bof) {
     const int count = recordCount();
     if (count == 0) {
         m_row = -1;
@@ -164,6 +155,10 @@ void Dataset::moveTo(int row) {
         m_row = std::clamp(row, 0, count - 1);
         loadRow(m_row);
     }
+    if (eof)
+        m_eof = *eof;
+    if (bof)
+        m_bof = *bof;
     notify(ChangeKind::RecordMoved);
 }
 

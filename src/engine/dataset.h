@@ -4,9 +4,9 @@
 
 #include <QString>
 #include <QVariant>
-
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace engine {
@@ -90,7 +90,10 @@ protected:
 
     void setFields(const std::vector<FieldDef>& defs);
     void setState(DatasetState state);
-    void moveTo(int row); // 0-based; clamps; loads the row and notifies
+    // 0-based; clamps; loads the row, sets the end flags when given, then notifies (so that
+    // listeners see the flags of the new position).
+    void moveTo(int row, std::optional<bool> eof = std::nullopt,
+                std::optional<bool> bof = std::nullopt);
     void clearBuffer();
     void notify(ChangeKind kind, int fieldIndex = -1);
     int currentRow() const { return m_row; }

@@ -13,7 +13,9 @@ namespace engine {
 
 namespace {
 
-bool isTextType(FieldType type) { return type == FieldType::Text || type == FieldType::Memo; }
+bool isTextType(FieldType type) {
+    return type == FieldType::Text || type == FieldType::Memo;
+}
 
 QVariant readColumn(const Statement& st, int column, FieldType type) {
     if (st.isNull(column))
@@ -133,6 +135,10 @@ void Table::setFilterCallback(std::function<bool(const RecordView&)> callback) {
     }
 }
 
+void Table::setFilterCandidates(std::function<std::optional<std::vector<qint64>>()> candidates) {
+    m_filterCandidates = std::move(candidates);
+}
+
 void Table::setFilterText(const QString& text) {
     std::optional<FilterExpression> parsed;
     if (!text.trimmed().isEmpty())
@@ -191,7 +197,8 @@ void Table::doOpen() {
     for (const FieldDef& f : fields) {
         int column = stored.column(f.name);
         if (column < 0)
-            throw Error(QStringLiteral("Field '%1' not found in table '%2'").arg(f.name, m_tableName));
+            throw Error(
+                QStringLiteral("Field '%1' not found in table '%2'").arg(f.name, m_tableName));
         const FieldDef& actual = stored.fields[std::size_t(column)];
         if (actual.type != f.type || (f.type == FieldType::Text && actual.size != f.size))
             throw Error(QStringLiteral("Field '%1' of table '%2' is of type %3(%4), not %5(%6)")
@@ -203,11 +210,13 @@ void Table::doOpen() {
     }
     QStringList indexFields;
     if (!m_indexName.isEmpty()) {
-        auto it = std::find_if(stored.indexes.begin(), stored.indexes.end(), [&](const IndexDef& i) {
-            return i.name.compare(m_indexName, Qt::CaseInsensitive) == 0;
-        });
+        auto it =
+            std::find_if(stored.indexes.begin(), stored.indexes.end(), [&](const IndexDef& i) {
+                return i.name.compare(m_indexName, Qt::CaseInsensitive) == 0;
+            });
         if (it == stored.indexes.end())
-            throw Error(QStringLiteral("Index '%1' not found in table '%2'").arg(m_indexName, m_tableName));
+            throw Error(
+                QStringLiteral("Index '%1' not found in table '%2'").arg(m_indexName, m_tableName));
         indexFields = it->fields;
     }
     if (m_master) {
@@ -297,13 +306,34 @@ QString Table::whereClause(std::vector<QVariant>& bindings) const {
     return QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
 }
 
+std::optional<std::vector<qint64>> Table::filterCandidateIds() const {
+    if (!m_filtered || !m_filterCallback || !m_filterCandidates)
+        return std::nullopt;
+    return m_filterCandidates();
+}
+
 void Table::readKeys() {
     std::vector<QVariant> bindings;
     const bool callback = m_filtered && m_filterCallback;
+    QString where = whereClause(bindings);
+    const auto candidates = filterCandidateIds();
+    if (candidates) {
+        // Only these rows can pass the callback: read just them. The ids are numbers of
+        // our own, written into the text as such.
+        QStringList ids;
+        for (qint64 id : *candidates)
+            ids << QString::number(id);
+        where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
+                 QStringLiteral("rowid IN (%1)").arg(ids.join(u','));
+    }
     const QString sql = QStringLiteral("SELECT rowid%1 FROM %2%3%4")
                             .arg(callback ? QStringLiteral(", *") : QString(),
-                                 m_stored->qualifiedName(), whereClause(bindings), orderByClause());
-    Statement& st = m_db->cached(sql);
+                                 m_stored->qualifiedName(), where, orderByClause());
+    // A list of ids makes a statement of its own each time: not worth keeping.
+    std::optional<Statement> own;
+    if (candidates)
+        own.emplace(m_db->handle(), sql);
+    Statement& st = candidates ? *own : m_db->cached(sql);
     StatementUse use(st);
     for (std::size_t i = 0; i < bindings.size(); ++i)
         st.bind(int(i + 1), bindings[i]);
@@ -327,7 +357,9 @@ void Table::masterMoved() {
     notify(ChangeKind::DataChanged);
 }
 
-int Table::recordCount() const { return int(m_keys.size()); }
+int Table::recordCount() const {
+    return int(m_keys.size());
+}
 
 int Table::displayRowCount() const {
     return recordCount() + (state() == DatasetState::Insert ? 1 : 0);
@@ -344,8 +376,8 @@ std::vector<QVariant> Table::fetchRow(qint64 rowid) const {
     }
     if (auto it = m_cache->rows.find(rowid); it != m_cache->rows.end())
         return it->second;
-    Statement& st = m_db->cached(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?")
-                                     .arg(m_stored->qualifiedName()));
+    Statement& st = m_db->cached(
+        QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(m_stored->qualifiedName()));
     StatementUse use(st);
     st.bind(1, QVariant(rowid));
     std::vector<QVariant> row(static_cast<std::size_t>(fieldCount()));
@@ -470,18 +502,20 @@ void Table::edit() {
     setState(DatasetState::Edit);
 }
 
-void Table::startNewRow(int displayRow) {
+void Table::startNewRow(bool atEnd) {
     ensureActive();
+    // The pending row is posted first: it may move, and the new row's place follows it.
     checkBrowseMode();
     if (beforeInsert)
         beforeInsert(*this);
-    m_insertRow = displayRow;
+    m_insertRow = atEnd ? recordCount() : std::max(currentRow(), 0);
     clearBuffer();
     if (m_master && m_master->isActive() && !m_master->isEmpty()) {
         // A new detail row belongs to the master's current row.
         int link = fieldIndex(m_indexFields.first());
         if (link >= 0)
-            m_buffer[std::size_t(link)] = field(link).convert(m_master->fieldByName(m_masterField).value());
+            m_buffer[std::size_t(link)] =
+                field(link).convert(m_master->fieldByName(m_masterField).value());
     }
     setState(DatasetState::Insert);
     notify(ChangeKind::RecordMoved);
@@ -489,9 +523,13 @@ void Table::startNewRow(int displayRow) {
         afterInsert(*this);
 }
 
-void Table::insert() { startNewRow(std::max(currentRow(), 0)); }
+void Table::insert() {
+    startNewRow(false);
+}
 
-void Table::append() { startNewRow(recordCount()); }
+void Table::append() {
+    startNewRow(true);
+}
 
 void Table::checkRequired() {
     for (int i = 0; i < fieldCount(); ++i) {
@@ -510,7 +548,8 @@ void Table::writeRow() {
             continue;
         if (inserting ? m_buffer[std::size_t(i)].isNull() : !m_changed[std::size_t(i)])
             continue;
-        names << quoteIdentifier(m_stored->fields[std::size_t(m_columnOfField[std::size_t(i)])].name);
+        names << quoteIdentifier(
+            m_stored->fields[std::size_t(m_columnOfField[std::size_t(i)])].name);
         values.push_back(m_buffer[std::size_t(i)]);
     }
     QString sql;
@@ -575,9 +614,12 @@ bool Table::rowPassesFilter(qint64 rowid) {
         if (!st.step())
             return false;
     }
+    if (const auto candidates = filterCandidateIds();
+        candidates && std::find(candidates->begin(), candidates->end(), rowid) == candidates->end())
+        return false;
     if (m_filtered && m_filterCallback) {
-        Statement& st = m_db->cached(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?")
-                                         .arg(m_stored->qualifiedName()));
+        Statement& st = m_db->cached(
+            QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(m_stored->qualifiedName()));
         StatementUse use(st);
         st.bind(1, QVariant(rowid));
         if (!st.step())
@@ -612,8 +654,8 @@ void Table::placeAfterPost(qint64 rowid) {
         std::vector<QVariant> values;
         if (keyFields.empty())
             return values;
-        Statement& st = m_db->cached(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?")
-                                         .arg(m_stored->qualifiedName()));
+        Statement& st = m_db->cached(
+            QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(m_stored->qualifiedName()));
         StatementUse use(st);
         st.bind(1, QVariant(id));
         if (st.step()) {
@@ -692,9 +734,13 @@ void Table::deleteRecord() {
     }
     if (m_keys.empty() || currentRow() < 0)
         throw Error(kEmptyDataset);
+    // The row asked for is the one deleted, even when the handler moves this table.
+    const qint64 rowid = m_keys[std::size_t(currentRow())];
     if (beforeDelete)
         beforeDelete(*this);
-    const qint64 rowid = m_keys[std::size_t(currentRow())];
+    if (positionOf(rowid) < 0)
+        throw Error(kRecordDeleted);
+    setCurrentRowSilently(positionOf(rowid));
     m_db->transaction([&] {
         Statement& st = m_db->cached(
             QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_stored->qualifiedName()));
@@ -707,8 +753,7 @@ void Table::deleteRecord() {
     m_keys.erase(m_keys.begin() + row);
     setState(DatasetState::Browse);
     setCurrentRowSilently(-1);
-    moveTo(row);
-    setEofBof(m_keys.empty(), m_keys.empty());
+    moveTo(row, m_keys.empty(), m_keys.empty());
     notify(ChangeKind::DataChanged);
     if (afterDelete)
         afterDelete(*this);
@@ -730,8 +775,7 @@ void Table::gotoBookmark(Bookmark bookmark) {
     int position = positionOf(bookmark);
     if (position < 0)
         throw Error(QStringLiteral("Record not found"));
-    moveTo(position);
-    setEofBof(false, false);
+    moveTo(position, false, false);
 }
 
 void Table::refresh() {
@@ -743,8 +787,7 @@ void Table::refresh() {
     readKeys();
     int position = positionOf(current);
     setCurrentRowSilently(-1);
-    moveTo(position >= 0 ? position : row);
-    setEofBof(m_keys.empty(), m_keys.empty());
+    moveTo(position >= 0 ? position : row, m_keys.empty(), m_keys.empty());
     notify(ChangeKind::DataChanged);
 }
 
@@ -783,8 +826,10 @@ bool Table::locate(const QString& fieldName, const QVariant& value, bool caseIns
         condition = QStringLiteral("%1 = ?").arg(quoteIdentifier(def.name));
     const bool byRowid = column == m_stored->autoIncColumn;
     Statement& st = m_db->cached(
-        byRowid ? QStringLiteral("SELECT rowid FROM %1 WHERE rowid = ?").arg(m_stored->qualifiedName())
-                : QStringLiteral("SELECT rowid FROM %1 WHERE %2").arg(m_stored->qualifiedName(), condition));
+        byRowid
+            ? QStringLiteral("SELECT rowid FROM %1 WHERE rowid = ?").arg(m_stored->qualifiedName())
+            : QStringLiteral("SELECT rowid FROM %1 WHERE %2")
+                  .arg(m_stored->qualifiedName(), condition));
     StatementUse use(st);
     if (!condition.endsWith(QStringLiteral("IS NULL")) || byRowid)
         st.bind(1, key);
@@ -796,8 +841,7 @@ bool Table::locate(const QString& fieldName, const QVariant& value, bool caseIns
     }
     if (best < 0)
         return false;
-    moveTo(best);
-    setEofBof(false, false);
+    moveTo(best, false, false);
     return true;
 }
 

@@ -4,7 +4,6 @@
 #include "filter_expression.h"
 
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -50,6 +49,10 @@ public:
 
     // Filter callback, applied while filtering is on.
     void setFilterCallback(std::function<bool(const RecordView&)> callback);
+    // Optional: the row ids that can possibly pass the filter callback (std::nullopt: any
+    // row). Lets a callback that accepts a handful of known rows skip reading all the others;
+    // the callback still decides. Takes effect at the next reading of the rows.
+    void setFilterCandidates(std::function<std::optional<std::vector<qint64>>()> candidates);
     // Filter expression: terms `field = 'text'` joined by AND; a trailing * matches any rest.
     void setFilterText(const QString& text); // throws Error when it cannot be parsed
     const QString& filterText() const { return m_filterText; }
@@ -69,7 +72,7 @@ public:
     int displayRowCount() const override;
     int displayRow() const override;
 
-    void edit(); // on an empty table: insert()
+    void edit();   // on an empty table: insert()
     void insert(); // a new empty row at the current place
     void append(); // a new empty row at the end
     void post();
@@ -107,9 +110,10 @@ private:
     friend class TableRecordView;
     struct RowCache;
 
-    void readKeys();                 // re-reads the ordered list of visible row ids
-    void masterMoved();              // re-reads the rows after the master moved
-    void startNewRow(int displayRow);
+    std::optional<std::vector<qint64>> filterCandidateIds() const;
+    void readKeys();    // re-reads the ordered list of visible row ids
+    void masterMoved(); // re-reads the rows after the master moved
+    void startNewRow(bool atEnd);
     bool rowPassesFilter(qint64 rowid);
     bool indexFieldChanged() const; // since edit() began
     void placeAfterPost(qint64 rowid);
@@ -138,6 +142,7 @@ private:
     int m_masterListener = 0;
 
     std::function<bool(const RecordView&)> m_filterCallback;
+    std::function<std::optional<std::vector<qint64>>()> m_filterCandidates;
     QString m_filterText;
     std::optional<FilterExpression> m_filterExpression;
     bool m_filterCaseInsensitive = false;
