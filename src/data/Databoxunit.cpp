@@ -107,6 +107,12 @@ void TDataBox::bindEvents() {
     m_baandTable.beforeDelete = [this](engine::Table& t) { BaandTableBeforeDelete(t); };
     m_skuespillerTable2.setFilterCallback(
         [this](const engine::RecordView& actor) { return SkuespillerTable2FilterRecord(actor); });
+    // The callback accepts only actors named in the cast list, and an actor's number is its
+    // row id: only those rows need reading.
+    m_skuespillerTable2.setFilterCandidates([this] {
+        m_castFilter.setList(currentCastList());
+        return std::optional<std::vector<qint64>>(m_castFilter.ids());
+    });
     m_skuespillerTable2.setFiltered(true);
     connect(&m_videoSource, &framework::DataSource::dataChange, this,
             &TDataBox::VideoSourceDataChange);

@@ -1,5 +1,7 @@
 #include "cast_filter.h"
 
+#include <algorithm>
+
 void CastFilter::setList(const QString& castList) {
     if (m_parsed && castList == m_list)
         return;
@@ -18,6 +20,12 @@ void CastFilter::setList(const QString& castList) {
 
 bool CastFilter::accepts(qint64 actorId) const {
     return m_ids.contains(actorId);
+}
+
+std::vector<qint64> CastFilter::ids() const {
+    std::vector<qint64> sorted(m_ids.begin(), m_ids.end());
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
 }
 
 bool CastFilter::acceptsLiterally(const QString& castList, qint64 actorId) {

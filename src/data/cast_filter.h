@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QString>
+#include <vector>
 
 // The cast test of a recording's actor list: an actor belongs to the cast when the text
 // "*" id "*" occurs in "*" list "*". Between two asterisks no other asterisk can occur, so
@@ -16,6 +17,8 @@ public:
     const QString& list() const { return m_list; }
 
     bool accepts(qint64 actorId) const;
+    // Every id the list names, ascending.
+    std::vector<qint64> ids() const;
     // The same test written out as the substring search, for checking.
     static bool acceptsLiterally(const QString& castList, qint64 actorId);
 
