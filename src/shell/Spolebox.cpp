@@ -1,6 +1,7 @@
 #include "Spolebox.h"
 
 #include "AboutFormUnit.h"
+#include "VaelgKartotekUnit.h"
 #include "data/Databoxunit.h"
 #include "engine/datetime.h"
 #include "framework/db_edit.h"
@@ -12,11 +13,19 @@
 #include "framework/error_display.h"
 #include "framework/field_data_link.h"
 #include "framework/message_box.h"
+#include "framework/printer_service.h"
 #include "lights.h"
+#include "overview/BaandOversigtFormUnit.h"
+#include "overview/ProgressBarFormUnit.h"
+#include "printing/PrintOversigtRepUnit.h"
+#include "printing/PrintOversigtUnit.h"
 #include "registers/BaandFormUnit.h"
 #include "registers/BaandtypeFormUnit.h"
+#include "registers/FuldBilledeUnit.h"
 #include "registers/GrupperFormUnit.h"
 #include "registers/KategoriFormUnit.h"
+#include "registers/OpsaetningFormUnit.h"
+#include "registers/SkuespillerFormUnit.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -72,6 +81,9 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
         return;
     buildWindow();
     FormCreate();
+    // The directory chooser and the full-size picture window live as long as the program.
+    VaelgKartotekForm = new TVaelgKartotekForm(this);
+    FuldBilledeForm = new TFuldBilledeForm(this);
 }
 
 TMainForm::~TMainForm() {
@@ -474,10 +486,24 @@ void TMainForm::CreateOpenAll() {
 
 void TMainForm::createWindows() {
     TDataBox& box = *m_dataBox;
+    SkuespillerForm = new TSkuespillerForm(box, *FuldBilledeForm, this);
     KategoriForm = new TKategoriForm(box, this);
     GrupperForm = new TGrupperForm(box, this);
     BaandtypeForm = new TBaandtypeForm(box, this);
     BaandForm = new TBaandForm(box, this);
+    ProgressBarForm = new TProgressBarForm(this);
+    OpsaetningForm = new TOpsaetningForm(
+        box,
+        [this]() -> std::optional<QString> {
+            if (VaelgKartotekForm->exec() != QDialog::Accepted)
+                return std::nullopt;
+            return VaelgKartotekForm->directory();
+        },
+        this);
+    // The report first: the print window takes it.
+    PrintOversigtRepForm = new TPrintOversigtRepForm(box, this);
+    PrintOversigtForm =
+        new TPrintOversigtForm(box, *PrintOversigtRepForm, framework::printerService(), this);
 }
 
 void TMainForm::bindControls() {
@@ -562,7 +588,12 @@ void TMainForm::BaandnavnEditExit() {
     start.setText(proposal);
 }
 
-void TMainForm::Skuespillere1Click() {}
+void TMainForm::Skuespillere1Click() {
+    if (!SkuespillerForm)
+        return;
+    SkuespillerForm->OverforBtn->setVisible(false);
+    SkuespillerForm->exec();
+}
 
 void TMainForm::Kategori1Click() {
     if (KategoriForm)
@@ -583,11 +614,21 @@ void TMainForm::OmSpolebox1Click() {
     showAboutBoxModal(this);
 }
 
-void TMainForm::Visfritidpbnd1Click() {}
+void TMainForm::Visfritidpbnd1Click() {
+    if (!m_dataBox || !ProgressBarForm)
+        return;
+    openTapeOverview(*m_dataBox, *ProgressBarForm, this);
+}
 
-void TMainForm::Oversigt1Click() {}
+void TMainForm::Oversigt1Click() {
+    if (PrintOversigtForm)
+        PrintOversigtForm->exec();
+}
 
-void TMainForm::Noget1Click() {}
+void TMainForm::Noget1Click() {
+    if (OpsaetningForm)
+        OpsaetningForm->exec();
+}
 
 bool TMainForm::FormCloseQuery() {
     if (!m_dataBox)
@@ -601,6 +642,8 @@ bool TMainForm::FormCloseQuery() {
     if (!posted)
         return false;
     m_dataBox->SkuespillerTable2().close();
+    if (SkuespillerForm)
+        SkuespillerForm->SkuespillerTable().close();
     m_dataBox->VideoTable().close();
     m_dataBox->SystemTable().close();
     m_dataBox->KategoriTable().close();

@@ -35,6 +35,13 @@ class DataSource;
 
 class TAboutForm;
 class TBaandForm;
+class TFuldBilledeForm;
+class TOpsaetningForm;
+class TPrintOversigtForm;
+class TPrintOversigtRepForm;
+class TProgressBarForm;
+class TSkuespillerForm;
+class TVaelgKartotekForm;
 class TBaandtypeForm;
 class TDataBox;
 class TGrupperForm;
@@ -135,11 +142,20 @@ public:
     QAction* Oversigt1 = nullptr;
     QAction* Noget1 = nullptr;
 
+    // Created with the main window and kept for the program's life.
+    QPointer<TVaelgKartotekForm> VaelgKartotekForm;
+    QPointer<TFuldBilledeForm> FuldBilledeForm;
+
     // The windows created once when the catalogue opens.
+    QPointer<TSkuespillerForm> SkuespillerForm;
     QPointer<TKategoriForm> KategoriForm;
     QPointer<TGrupperForm> GrupperForm;
     QPointer<TBaandtypeForm> BaandtypeForm;
     QPointer<TBaandForm> BaandForm;
+    QPointer<TProgressBarForm> ProgressBarForm;
+    QPointer<TOpsaetningForm> OpsaetningForm;
+    QPointer<TPrintOversigtForm> PrintOversigtForm;
+    QPointer<TPrintOversigtRepForm> PrintOversigtRepForm;
 
 Q_SIGNALS:
     // Opening the catalogue failed; the user has been told and the program must end.
