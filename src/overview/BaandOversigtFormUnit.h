@@ -24,7 +24,8 @@ class TapeRowsView;
 // The tape overview "Find et bånd": one row per free block of every tape, the largest
 // first, each row drawing its whole tape as coloured panels on a common time scale. A
 // double click on a recording's panel makes it the main window's current recording.
-// Created fresh for every showing (see openTapeOverview).
+// Created fresh for every showing (see openTapeOverview); VideoTable2 is linked to the data
+// module's BaandTable, so the window must go before the data module does.
 class TBaandOversigtForm : public QDialog {
     Q_OBJECT
 public:

@@ -8,6 +8,7 @@
 #include "overview/ProgressBarFormUnit.h"
 #include "temp_catalogue.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTest>
 #include <memory>
@@ -32,6 +33,14 @@ public:
               unexpectedMessages << request.text;
               return request.defaultButton;
           }) {}
+
+    // An overview released by openTapeOverview goes before the data module it reads.
+    ~OverviewFixture() {
+        form.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    OverviewFixture(const OverviewFixture&) = delete;
+    OverviewFixture& operator=(const OverviewFixture&) = delete;
 
     void addTape(const QString& name, int length) {
         catalogue.appendRow(schema::tapes(), {{QStringLiteral("BaandNavn"), name},
