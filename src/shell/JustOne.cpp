@@ -63,6 +63,10 @@ void TJustOne::listen() {
     });
 }
 
+bool TJustOne::isListening() const {
+    return m_server && m_server->isListening();
+}
+
 void TJustOne::bringToFront() {
     // The last active pop-up of the running copy: its open modal dialog, else the main window.
     QWidget* target = QApplication::activeModalWidget();
@@ -80,6 +84,7 @@ void TJustOne::bringToFront() {
             top->showNormal();
         target->window()->raise();
         target->window()->activateWindow();
+        m_lastActivated = target;
     }
     Q_EMIT activationRequested();
 }

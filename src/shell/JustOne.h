@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <functional>
 
 class QLocalServer;
@@ -24,6 +26,9 @@ public:
     static QString defaultServerName();
     // True when this copy found another one running (and has asked it to come forward).
     bool foundOtherCopy() const { return m_foundOther; }
+    bool isListening() const;
+    // The window last brought to the front for another copy.
+    QWidget* lastActivated() const { return m_lastActivated; }
 
 Q_SIGNALS:
     // The running copy was asked to come to the front (after it has done so).
@@ -35,5 +40,6 @@ private:
 
     QString m_serverName;
     QLocalServer* m_server = nullptr;
+    QPointer<QWidget> m_lastActivated;
     bool m_foundOther = false;
 };
