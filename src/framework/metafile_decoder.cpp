@@ -1,5 +1,6 @@
 #include "metafile_decoder.h"
 
+#include "child_process.h"
 #include "engine/error.h"
 
 #include <QPainter>
@@ -25,6 +26,11 @@ constexpr double kPixelsPerInch = 96.0;
 constexpr int kMaxSide = 4096;
 constexpr double kMaxWmfPixels = 1024.0 * 1024;
 constexpr double kMaxEmfPixels = 4.0 * 1024 * 1024;
+
+// The metafile libraries run in a child process (see child_process.h); a metafile that
+// makes them crash or hang is reported as damaged.
+constexpr std::chrono::milliseconds kLibraryTimeout{10000};
+const QString kLibraryFailed = QStringLiteral("Metafilen er beskadiget.");
 
 [[noreturn]] void fail(const QString& reason) {
     throw engine::Error(reason);
@@ -62,6 +68,55 @@ constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
 constexpr qsizetype kPlaceableHeaderSize = 22;
 constexpr qsizetype kMetaHeaderSize = 18;
 
+// libwmf draws text a character at a time and takes a character above 127 for a negative
+// glyph number, on which it crashes. The text of the text records is therefore given to it
+// in plain letters: the Latin-1 letters as their base letter (ø as o, Å as A), anything
+// else above 127 as '?'.
+char plainLetter(unsigned char c) {
+    if (c < 0x80)
+        return char(c);
+    switch (c) {
+    case 0xC6: // Æ
+        return 'A';
+    case 0xE6: // æ
+        return 'a';
+    case 0xD8: // Ø
+        return 'O';
+    case 0xF8: // ø
+        return 'o';
+    case 0xDF: // ß
+        return 's';
+    default:
+        break;
+    }
+    const QString decomposed = QChar(char16_t(c)).decomposition();
+    if (!decomposed.isEmpty() && decomposed.at(0).unicode() < 0x80 && decomposed.at(0).isLetter())
+        return char(decomposed.at(0).unicode());
+    return '?';
+}
+
+constexpr quint16 kTextOut = 0x0521;
+constexpr quint16 kExtTextOut = 0x0A32;
+constexpr quint16 kClippedOrOpaque = 0x0006;
+
+void foldText(QByteArray& file, qsizetype record, qsizetype recordSize, quint16 function) {
+    qsizetype text = 0;
+    qsizetype length = 0;
+    if (function == kTextOut && recordSize >= 8) {
+        length = readU16(file, record + 6);
+        text = record + 8;
+    } else if (function == kExtTextOut && recordSize >= 14) {
+        length = readU16(file, record + 10);
+        const bool rectangle = readU16(file, record + 12) & kClippedOrOpaque;
+        text = record + 14 + (rectangle ? 8 : 0);
+    } else {
+        return;
+    }
+    const qsizetype end = std::min(text + length, record + recordSize);
+    for (qsizetype i = text; i < end; ++i)
+        file[i] = plainLetter(static_cast<unsigned char>(file.at(i)));
+}
+
 // The metafile header: type 1 (memory) or 2 (disk), a header of 9 words, version 0x100
 // or 0x300, then whole records: a size in 16-bit words (at least the size and function
 // fields), all inside the file, the last one the end record (function 0). Checked before
@@ -80,6 +135,7 @@ QByteArray checkedWindowsMetafile(const QByteArray& data) {
     if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x100 && version != 0x300))
         fail(QStringLiteral("Filen er ikke en metafil."));
 
+    QByteArray checked = data;
     quint32 largest = 0;
     qsizetype offset = start + kMetaHeaderSize;
     while (offset + 6 <= data.size()) {
@@ -89,10 +145,10 @@ QByteArray checkedWindowsMetafile(const QByteArray& data) {
             fail(QStringLiteral("Metafilen er beskadiget."));
         largest = std::max(largest, quint32(words));
         if (function == 0) {
-            QByteArray checked = data;
             qToLittleEndian<quint32>(largest, checked.data() + start + 12);
             return checked;
         }
+        foldText(checked, offset, qsizetype(words * 2), function);
         offset += qsizetype(words * 2);
     }
     fail(QStringLiteral("Metafilen er afkortet."));
@@ -165,12 +221,8 @@ struct MallocDeleter {
     void operator()(char* p) const { std::free(p); }
 };
 
-} // namespace
-
-QImage decodeWindowsMetafile(const QByteArray& data) {
-    // libwmf reads from a buffer it may not change, but its interface is not const.
-    QByteArray contents = checkedWindowsMetafile(data);
-
+// In the child process: the metafile drawn by libwmf, as PNG.
+QByteArray renderWindowsMetafile(QByteArray contents) {
     wmfAPI_Options options{};
     options.function = wmf_gd_function;
     const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
@@ -183,6 +235,7 @@ QImage decodeWindowsMetafile(const QByteArray& data) {
     if (!(device->flags & WMF_GD_SUPPORTS_PNG))
         fail(QStringLiteral("Metafiler kan ikke vises på denne maskine."));
 
+    // libwmf reads from a buffer it may not change, but its interface is not const.
     checkWmf(api.get(), wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(contents.data()),
                                      long(contents.size())));
     wmfD_Rect bbox{};
@@ -202,18 +255,11 @@ QImage decodeWindowsMetafile(const QByteArray& data) {
     device->width = unsigned(size.width());
     device->height = unsigned(size.height());
     checkWmf(api.get(), wmf_play(api.get(), 0, &bbox));
-    api.reset();
-
-    QImage image;
-    if (!image.loadFromData(png, "PNG"))
-        fail(QStringLiteral("Metafilen kunne ikke tegnes."));
-    return image;
+    return png;
 }
 
-QImage decodeEnhancedMetafile(const QByteArray& data) {
-    checkEnhancedMetafileRecords(data);
-    const QSize size = enhancedMetafileSize(data);
-
+// In the child process: the metafile as SVG, by libemf2svg.
+QByteArray convertEnhancedMetafile(const QByteArray& data, const QSize& size) {
     // Zeros after the data: libemf2svg peeks at a record header past the last record.
     QByteArray contents = data;
     contents.append(QByteArray(16, '\0'));
@@ -233,8 +279,29 @@ QImage decodeEnhancedMetafile(const QByteArray& data) {
     const std::unique_ptr<char, MallocDeleter> svgText(out);
     if (!ok || !out || outLength == 0)
         fail(QStringLiteral("Metafilen er beskadiget."));
+    return QByteArray(out, qsizetype(outLength));
+}
 
-    QSvgRenderer renderer(QByteArray(out, qsizetype(outLength)));
+} // namespace
+
+QImage decodeWindowsMetafile(const QByteArray& data) {
+    const QByteArray contents = checkedWindowsMetafile(data);
+    const QByteArray png = runInChildProcess(
+        [&contents] { return renderWindowsMetafile(contents); }, kLibraryTimeout, kLibraryFailed);
+    QImage image;
+    if (!image.loadFromData(png, "PNG"))
+        fail(QStringLiteral("Metafilen kunne ikke tegnes."));
+    return image;
+}
+
+QImage decodeEnhancedMetafile(const QByteArray& data) {
+    checkEnhancedMetafileRecords(data);
+    const QSize size = enhancedMetafileSize(data);
+    const QByteArray svg =
+        runInChildProcess([&data, size] { return convertEnhancedMetafile(data, size); },
+                          kLibraryTimeout, kLibraryFailed);
+
+    QSvgRenderer renderer(svg);
     if (!renderer.isValid())
         fail(QStringLiteral("Metafilen kunne ikke tegnes."));
     QImage image(size, QImage::Format_RGB32);

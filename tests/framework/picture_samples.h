@@ -65,8 +65,9 @@ inline quint32 colorRef(const QColor& c) {
 }
 
 // A placeable Windows metafile of width x height pixels at 96 per inch: a filled
-// rectangle over the whole picture, and optionally a line of text.
-inline QByteArray wmf(const QSize& size, const QColor& color = Qt::red, bool withText = false) {
+// rectangle over the whole picture, and optionally a line of text (Latin-1).
+inline QByteArray wmf(const QSize& size, const QColor& color = Qt::red,
+                      const QByteArray& text = QByteArray()) {
     const int unitsPerInch = 96;
     Writer records;
     records.u32(5).u16(0x020B).u16(0).u16(0);                        // SETWINDOWORG
@@ -74,10 +75,12 @@ inline QByteArray wmf(const QSize& size, const QColor& color = Qt::red, bool wit
     records.u32(7).u16(0x02FC).u16(0).u32(colorRef(color)).u16(0);   // CREATEBRUSHINDIRECT
     records.u32(4).u16(0x012D).u16(0);                               // SELECTOBJECT
     records.u32(7).u16(0x041B).u16(size.height()).u16(size.width()).u16(0).u16(0); // RECTANGLE
-    if (withText) {
-        const QByteArray text("Spolebox"); // even length
-        records.u32(3 + 1 + text.size() / 2 + 2).u16(0x0521).u16(int(text.size()));
-        records.bytes(text).u16(size.height() / 2).u16(2); // TEXTOUT
+    if (!text.isEmpty()) {
+        QByteArray padded = text;
+        if (padded.size() % 2)
+            padded.append('\0');
+        records.u32(3 + 1 + padded.size() / 2 + 2).u16(0x0521).u16(int(text.size()));
+        records.bytes(padded).u16(size.height() / 2).u16(2); // TEXTOUT
     }
     records.u32(3).u16(0); // end of file
     const qsizetype headerWords = 9;

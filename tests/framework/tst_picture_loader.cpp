@@ -56,6 +56,7 @@ private Q_SLOTS:
 
     void validFiles_data();
     void validFiles();
+    void metafileWithText_data();
     void metafileWithText();
     void damagedFiles_data();
     void damagedFiles();
@@ -220,9 +221,21 @@ void TestPictureLoader::validFiles() {
     QVERIFY2(redShare(image) > 0.8, qPrintable(QString::number(redShare(image))));
 }
 
+void TestPictureLoader::metafileWithText_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("plain") << QByteArray("Spolebox");
+    QTest::newRow("danish letters") << QByteArray("S\xF8ren \xC6r\xF8 \xE5");
+    QByteArray all;
+    for (int c = 0x80; c <= 0xFF; ++c)
+        all.append(char(c));
+    QTest::newRow("every byte above 127") << all;
+}
+
+// Text is drawn with the fonts of fonts-urw-base35; letters above 127 must not upset libwmf.
 void TestPictureLoader::metafileWithText() {
+    QFETCH(QByteArray, text);
     const QImage image =
-        loadPicture(write("text.wmf", samples::wmf(QSize(200, 50), Qt::red, true)));
+        loadPicture(write("text.wmf", samples::wmf(QSize(200, 50), Qt::red, text)));
     QCOMPARE(image.size(), QSize(200, 50));
 }
 
