@@ -130,5 +130,6 @@ private:
 
 // The menu handler of "Vis fri tid på bånd" (F10): creates the overview, computes it with
 // hints showing at once and staying 30 seconds, shows it modally over mainWindow, and frees
-// it again with the program's usual hint timings restored.
+// it again with the program's usual hint timings restored. A failing computation is shown
+// in the standard error display, and no overview comes up.
 void openTapeOverview(TDataBox& dataBox, TProgressBarForm& progress, QWidget* mainWindow);

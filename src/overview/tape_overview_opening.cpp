@@ -1,4 +1,5 @@
 #include "BaandOversigtFormUnit.h"
+#include "framework/error_display.h"
 #include "hint_pauses.h"
 
 #include <memory>
@@ -25,7 +26,9 @@ void openTapeOverview(TDataBox& dataBox, TProgressBarForm& progress, QWidget* ma
     std::unique_ptr<TBaandOversigtForm, DeleteLater> form(
         new TBaandOversigtForm(dataBox, progress, mainWindow));
     OverviewHintPauses hints;
-    form->startberegnpaneler();
+    // A computation that fails has told the user why; there is no overview to show then.
+    if (!framework::guarded([&] { form->startberegnpaneler(); }))
+        return;
     form->exec(); // the modal result is not read
     form->hide();
     if (mainWindow)

@@ -30,7 +30,7 @@ class OverviewFixture {
 public:
     OverviewFixture()
         : m_messages([this](const framework::MessageRequest& request) {
-              unexpectedMessages << request.text;
+              shownMessages << request.text;
               return request.defaultButton;
           }) {}
 
@@ -95,7 +95,7 @@ public:
     }
 
     TempCatalogue catalogue;
-    QStringList unexpectedMessages;
+    QStringList shownMessages;
     std::unique_ptr<TDataBox> dataBox;
     std::unique_ptr<TProgressBarForm> progress;
     std::unique_ptr<TBaandOversigtForm> form;

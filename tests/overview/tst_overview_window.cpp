@@ -1,6 +1,8 @@
 // The overview window: layout, geometry of the rows on the scale, the ruler, colours,
 // hints, and what a double click does; checked on the row model and on the drawn window.
 
+#include "engine/database.h"
+#include "engine/session.h"
 #include "overview/hint_pauses.h"
 #include "overview/paint_box.h"
 #include "overview/ruler.h"
@@ -99,6 +101,7 @@ private Q_SLOTS:
     void hintsShowAtOnceWhileOverviewIsUp();
     void doubleClickOnRecordingSelectsIt();
     void doubleClickOnFreeBlockDoesNothing();
+    void failedComputationShowsNoOverview();
     void emptyCatalogueGivesNoRows();
     void noScaleGivesNoRows();
     void emptySettingsPaintBlack();
@@ -391,6 +394,35 @@ void TestOverviewWindow::doubleClickOnFreeBlockDoesNothing() {
     QVERIFY(came);
     QVERIFY(stayedOpen);
     QCOMPARE(video.fieldByName(QStringLiteral("VideoAutoInc")).asInteger(), before);
+}
+
+void TestOverviewWindow::failedComputationShowsNoOverview() {
+    OverviewFixture f;
+    f.addTape(QStringLiteral("A"), 60);
+    QVERIFY(f.open());
+    // Someone else's transaction on the catalogue: the computation cannot start its own.
+    std::shared_ptr<engine::Database> db =
+        f.catalogue.session().database(QString::fromUtf8(schema::kAlias));
+    db->execute(QStringLiteral("BEGIN"));
+    setApplicationHintPauses(kStandardHintPauses);
+    bool came = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (auto* form = qobject_cast<TBaandOversigtForm*>(QApplication::activeModalWidget())) {
+            came = true;
+            form->reject();
+        }
+    });
+    timer.start(10);
+    openTapeOverview(*f.dataBox, *f.progress, nullptr);
+    timer.stop();
+    db->execute(QStringLiteral("ROLLBACK"));
+
+    QVERIFY(!came);
+    QCOMPARE(f.shownMessages.size(), 1); // the error, in the standard error display
+    QVERIFY(!f.progress->isVisible());
+    QCOMPARE(applicationHintPauses(), kStandardHintPauses);
+    QVERIFY(!f.dataBox->BaandTable().isEditing());
 }
 
 void TestOverviewWindow::emptyCatalogueGivesNoRows() {
