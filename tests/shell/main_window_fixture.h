@@ -3,6 +3,7 @@
 #include "data/Databoxunit.h"
 #include "data/schema.h"
 #include "framework/message_box.h"
+#include "message_log.h"
 #include "shell/AboutFormUnit.h"
 #include "shell/Spolebox.h"
 #include "temp_catalogue.h"
@@ -16,35 +17,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-
-// Records every message the program shows and answers from a queue (OK / the default
-// button when the queue is empty).
-class MessageLog {
-public:
-    MessageLog()
-        : m_scope([this](const framework::MessageRequest& request) {
-              shown.push_back(request);
-              if (!answers.empty()) {
-                  auto answer = answers.front();
-                  answers.pop_front();
-                  return answer;
-              }
-              return request.defaultButton;
-          }) {}
-
-    std::vector<framework::MessageRequest> shown;
-    std::deque<framework::MessageButton> answers;
-
-    QStringList texts() const {
-        QStringList list;
-        for (const auto& r : shown)
-            list << r.text;
-        return list;
-    }
-
-private:
-    framework::ScopedMessageHandler m_scope;
-};
 
 // Runs fn on the next modal window of type W, from a timer, so that a test can answer a
 // dialog that exec() is about to show. The callback should close the window first.
@@ -64,6 +36,23 @@ QPointer<QTimer> onNextModal(std::function<void(W*)> fn, int timeoutMs = 5000) {
     });
     timer->start();
     return timer;
+}
+
+// An actor appended to the catalogue, with its identity text filled in as the actor register
+// does it; returns the actor's number.
+inline qint64 appendActor(TempCatalogue& catalogue, const QString& fornavn,
+                          const QString& efternavn, QVariantMap more = {}) {
+    more.insert(QStringLiteral("Fornavn"), fornavn);
+    more.insert(QStringLiteral("Efternavn"), efternavn);
+    const qint64 id = catalogue.appendRow(schema::actors(), more);
+    auto actors = catalogue.openTable(schema::actors());
+    if (actors->locate(QStringLiteral("SkuespillerAutoInc"), id, false)) {
+        actors->edit();
+        actors->fieldByName(QStringLiteral("SkuespillerAutoIncStr"))
+            .setAsString(QString::number(id));
+        actors->post();
+    }
+    return id;
 }
 
 // A main window on a temporary catalogue, opened as the user sees it: shown, the catalogue
