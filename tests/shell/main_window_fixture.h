@@ -70,7 +70,7 @@ struct MainWindowFixture {
         m_aboutAnswer =
             onNextModal<TAboutForm>([](TAboutForm* about) { about->LukButton->click(); });
         form->show();
-        QTest::qWaitForWindowExposed(form.get());
+        exposed = QTest::qWaitForWindowExposed(form.get());
     }
 
     // Waits until the catalogue is open and the about box has gone.
@@ -80,7 +80,7 @@ struct MainWindowFixture {
                 return failed || (form->catalogueOpened() && !QApplication::activeModalWidget());
             },
             10000);
-        if (!opened || failed)
+        if (!opened || failed || !exposed)
             return false;
         // The about box had the focus; the user is back in the main window.
         form->activateWindow();
@@ -94,6 +94,7 @@ struct MainWindowFixture {
 
     std::unique_ptr<TMainForm> form;
     bool failed = false;
+    bool exposed = false;
 
 private:
     // Still waiting when the catalogue failed to open: it must not answer a later test's box.
