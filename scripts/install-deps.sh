@@ -11,12 +11,17 @@ PACKAGES=(
     qt6-base-dev
     libsqlite3-dev
     libjpeg62-turbo-dev
+    libwmf-dev
+    libemf2svg-dev
+    qt6-svg-dev
+    fonts-urw-base35
     libbenchmark-dev
     clang
     libclang-rt-14-dev
     poppler-utils
     xvfb
     xauth
+    ccache
 )
 
 missing=()
