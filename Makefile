@@ -46,11 +46,7 @@ catalogue: build
 	fi
 
 run: catalogue
-	@if [ -x $(PROGRAM) ]; then \
-		exec $(PROGRAM); \
-	else \
-		echo "The catalogue is ready in $(DATA_DIR), but the program window is not built yet."; \
-	fi
+	$(PROGRAM)
 
 test: configure-debug
 	cmake --build $(BUILD_DIR) -j $(JOBS)
