@@ -5,45 +5,13 @@
 #include "engine/datetime.h"
 #include "engine/error.h"
 #include "engine/table.h"
-#include "framework/message_box.h"
+#include "message_log.h"
 #include "temp_catalogue.h"
 
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
-#include <deque>
 #include <memory>
-#include <vector>
-
-// Records every message the data module shows and answers it: with the queued answers
-// first, then with the request's default button.
-class MessageRecorder {
-public:
-    MessageRecorder()
-        : m_scope([this](const framework::MessageRequest& request) {
-              shown.push_back(request);
-              if (!answers.empty()) {
-                  const framework::MessageButton answer = answers.front();
-                  answers.pop_front();
-                  return answer;
-              }
-              return request.defaultButton;
-          }) {}
-
-    std::vector<framework::MessageRequest> shown;
-    std::deque<framework::MessageButton> answers;
-
-    QStringList texts() const {
-        QStringList result;
-        for (const auto& r : shown)
-            result << r.text;
-        return result;
-    }
-    void clear() { shown.clear(); }
-
-private:
-    framework::ScopedMessageHandler m_scope;
-};
 
 // A data module on an empty temporary catalogue, with helpers to fill it.
 class DataboxFixture {
@@ -61,7 +29,7 @@ public:
     }
 
     TempCatalogue catalogue;
-    MessageRecorder messages;
+    MessageLog messages;
     std::unique_ptr<TDataBox> box;
 
     engine::Table& video() { return box->VideoTable(); }

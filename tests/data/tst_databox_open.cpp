@@ -55,7 +55,7 @@ private Q_SLOTS:
         const QString programDir = root.path() + u'/';
         createCatalogue(programDir + QStringLiteral("DATA"));
         const QString config = root.filePath(QStringLiteral("config/engine.ini"));
-        MessageRecorder messages;
+        MessageLog messages;
         {
             engine::Session session(config);
             TDataBox box(session, programDir);
@@ -92,7 +92,7 @@ private Q_SLOTS:
                                 {{QStringLiteral("Baandnummer"), QStringLiteral("T1")}});
         QTemporaryDir elsewhere;
         const QByteArray before = fileContents(catalogue.configFile());
-        MessageRecorder messages;
+        MessageLog messages;
         TDataBox box(catalogue.session(), elsewhere.path() + u'/');
         QVERIFY(box.opened());
         QVERIFY(messages.shown.empty());
@@ -110,7 +110,7 @@ private Q_SLOTS:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         engine::Session session(root.filePath(QStringLiteral("blocker/engine.ini")));
-        MessageRecorder messages;
+        MessageLog messages;
         TDataBox box(session, root.path() + u'/');
         QVERIFY(!box.opened());
         QCOMPARE(messages.shown.size(), std::size_t(1));
@@ -163,7 +163,7 @@ private Q_SLOTS:
                 def.fields.front().size += 2;
             return true;
         });
-        MessageRecorder messages;
+        MessageLog messages;
         TDataBox box(catalogue.session(), catalogue.directory() + QStringLiteral("/../"));
         QVERIFY(!box.opened());
         QCOMPARE(messages.shown.size(), std::size_t(1));
@@ -175,7 +175,7 @@ private Q_SLOTS:
         engine::Session session(root.filePath(QStringLiteral("engine.ini")));
         session.addAlias(QStringLiteral("Spolebox"), root.filePath(QStringLiteral("gone")),
                          QStringLiteral("PARADOX"));
-        MessageRecorder messages;
+        MessageLog messages;
         TDataBox box(session, root.path() + u'/');
         QVERIFY(!box.opened());
         QCOMPARE(messages.texts(), QStringList{kOpenFailed});
@@ -186,7 +186,7 @@ private Q_SLOTS:
         TempCatalogue catalogue(TempCatalogue::Contents::NoTables);
         createCatalogue(catalogue.directory(),
                         [](engine::TableDef& def) { return def.fileName != u"System.db"; });
-        MessageRecorder messages;
+        MessageLog messages;
         TDataBox box(catalogue.session(), QString());
         QVERIFY(box.opened());
         QVERIFY(messages.shown.empty());

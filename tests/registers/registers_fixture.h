@@ -8,53 +8,16 @@
 #include "data/schema.h"
 #include "engine/error.h"
 #include "engine/table.h"
-#include "framework/message_box.h"
+#include "message_log.h"
 #include "temp_catalogue.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
 #include <QtTest>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
-
-// Records the messages shown and answers them: with the queued answers first, then with
-// the request's default button.
-class RecordedMessages {
-public:
-    RecordedMessages()
-        : m_scope([this](const framework::MessageRequest& request) {
-              shown.push_back(request);
-              if (!answers.empty()) {
-                  const framework::MessageButton answer = answers.front();
-                  answers.pop_front();
-                  return answer;
-              }
-              return request.defaultButton;
-          }) {}
-
-    std::vector<framework::MessageRequest> shown;
-    std::deque<framework::MessageButton> answers;
-
-    QStringList texts() const {
-        QStringList result;
-        for (const auto& request : shown)
-            result << request.text;
-        return result;
-    }
-    QStringList captions() const {
-        QStringList result;
-        for (const auto& request : shown)
-            result << request.caption;
-        return result;
-    }
-    void clear() { shown.clear(); }
-
-private:
-    framework::ScopedMessageHandler m_scope;
-};
 
 class RegistersFixture {
 public:
@@ -120,7 +83,7 @@ public:
     }
 
     TempCatalogue catalogue;
-    RecordedMessages messages;
+    MessageLog messages;
     std::unique_ptr<TDataBox> box;
 };
 

@@ -30,6 +30,14 @@ public:
             list << r.text;
         return list;
     }
+    QStringList captions() const {
+        QStringList list;
+        for (const auto& r : shown)
+            list << r.caption;
+        return list;
+    }
+    // Forgets what was shown so far; queued answers stay.
+    void clear() { shown.clear(); }
 
 private:
     framework::ScopedMessageHandler m_scope;
