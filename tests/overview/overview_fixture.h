@@ -3,7 +3,7 @@
 #include "data/Databoxunit.h"
 #include "data/schema.h"
 #include "engine/datetime.h"
-#include "framework/message_box.h"
+#include "message_log.h"
 #include "overview/BaandOversigtFormUnit.h"
 #include "overview/ProgressBarFormUnit.h"
 #include "temp_catalogue.h"
@@ -28,12 +28,6 @@ inline qint64 storedRgb(int r, int g, int b) {
 // by a data module opened as start-up opens it.
 class OverviewFixture {
 public:
-    OverviewFixture()
-        : m_messages([this](const framework::MessageRequest& request) {
-              shownMessages << request.text;
-              return request.defaultButton;
-          }) {}
-
     // An overview released by openTapeOverview goes before the data module it reads.
     ~OverviewFixture() {
         form.reset();
@@ -95,13 +89,11 @@ public:
     }
 
     TempCatalogue catalogue;
-    QStringList shownMessages;
     std::unique_ptr<TDataBox> dataBox;
     std::unique_ptr<TProgressBarForm> progress;
     std::unique_ptr<TBaandOversigtForm> form;
-
-private:
-    framework::ScopedMessageHandler m_messages;
+    // Every message recorded and answered with its default button.
+    MessageLog messages;
 };
 
 // A row's segments as "kind:start+length" words, for compact comparisons.

@@ -178,7 +178,7 @@ void TestFreeTime::tapeWithoutRecordingsIsOneFreeBlock() {
     QCOMPARE(describe(f.row(0)), QStringLiteral("1:0+%1").arg(length));
     QCOMPARE(f.rows().caption(f.row(0).segments.front()), QStringLiteral("Fri"));
     QCOMPARE(f.rows().tag(f.row(0).segments.front()), 0);
-    QVERIFY(f.shownMessages.isEmpty());
+    QVERIFY(f.messages.texts().isEmpty());
 }
 
 void TestFreeTime::fullTapeIsNotListed() {

@@ -419,7 +419,7 @@ void TestOverviewWindow::failedComputationShowsNoOverview() {
     db->execute(QStringLiteral("ROLLBACK"));
 
     QVERIFY(!came);
-    QCOMPARE(f.shownMessages.size(), 1); // the error, in the standard error display
+    QCOMPARE(f.messages.texts().size(), 1); // the error, in the standard error display
     QVERIFY(!f.progress->isVisible());
     QCOMPARE(applicationHintPauses(), kStandardHintPauses);
     QVERIFY(!f.dataBox->BaandTable().isEditing());
