@@ -9,13 +9,12 @@
 //     does, beside one walk through all of them in index order: what the 10,000 re-queries
 //     cost.
 //
-// The catalogue is generated once per run in a temporary directory: the table files are
-// created by the engine and filled in one transaction per table.
+// The catalogue is generated once per run in a temporary directory (big_catalogue.h).
 
+#include "big_catalogue.h"
 #include "data/Databoxunit.h"
 #include "data/schema.h"
 #include "engine/database.h"
-#include "engine/datetime.h"
 #include "engine/session.h"
 #include "framework/message_box.h"
 #include "overview/BaandOversigtFormUnit.h"
@@ -32,7 +31,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <random>
 #include <unistd.h>
 
 namespace {
@@ -40,14 +38,6 @@ namespace {
 constexpr int kTapes = 10000;
 constexpr int kPerTape = 10;
 const QString kAlias = QString::fromUtf8(schema::kAlias);
-
-QString tapeName(int tape) {
-    return QStringLiteral("B%1").arg(tape, 5, 10, QLatin1Char('0'));
-}
-
-double minutes(int m) {
-    return engine::msecsToTimeFraction(qint64(m) * 60000);
-}
 
 // Resident memory of the process now, from /proc/self/statm.
 double residentMb() {
@@ -60,57 +50,16 @@ double residentMb() {
     return fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-// Tapes of 3 to 5 hours, each with 10 recordings of 8 to 23 minutes of tape; now and then a
-// few minutes are left free between two, and most tapes have room left at the end. A few
-// recordings run past the end of their tape.
+// Tapes of 3 to 5 hours, each with 10 recordings of 8 to 23 minutes of tape, SP or LP,
+// now and then a few minutes apart (big_catalogue.h), and the overview's colours set.
 void fill(const QString& directory) {
-    for (const engine::TableDef* def : schema::allTables())
-        engine::Database::createTable(directory, *def);
+    fillBigCatalogue(directory,
+                     BigCatalogueSize{kTapes, kPerTape, 0, BigCatalogueLayout::WithFreeTime});
     engine::Database db(directory);
-    std::mt19937 random(4711);
-    const int lengths[] = {180, 240, 300};
-
     engine::StoredTable& settings = db.table(schema::settings().fileName);
     db.execute(QStringLiteral("INSERT INTO %1 (ColorFri, ColorAktuelFri, ColorFilmSP, "
                               "ColorFilmLP) VALUES (10018200, 6739711, 15118983, 8033000)")
                    .arg(settings.qualifiedName()));
-
-    engine::StoredTable& tapes = db.table(schema::tapes().fileName);
-    engine::StoredTable& recordings = db.table(schema::recordings().fileName);
-    db.transaction([&] {
-        engine::Statement& tape =
-            db.cached(QStringLiteral("INSERT INTO %1 (BaandNavn, Baandlaengde) VALUES (?, ?)")
-                          .arg(tapes.qualifiedName()));
-        engine::Statement& recording = db.cached(
-            QStringLiteral("INSERT INTO %1 (Baandnummer, Starttid, SpilletidSPLP, SpilletidSP, "
-                           "Hastighed, Titel1) VALUES (?, ?, ?, ?, ?, ?)")
-                .arg(recordings.qualifiedName()));
-        int n = 0;
-        for (int t = 0; t < kTapes; ++t) {
-            {
-                engine::StatementUse use(tape);
-                tape.bind(1, tapeName(t));
-                tape.bind(2, lengths[random() % 3]);
-                tape.step();
-            }
-            int position = 0;
-            for (int k = 0; k < kPerTape; ++k) {
-                if (random() % 5 == 0)
-                    position += 1 + int(random() % 15);
-                const int length = 8 + int(random() % 16);
-                const bool sp = random() % 2 == 0;
-                engine::StatementUse use(recording);
-                recording.bind(1, tapeName(t));
-                recording.bind(2, minutes(position));
-                recording.bind(3, minutes(sp ? length : length * 2));
-                recording.bind(4, minutes(length));
-                recording.bind(5, sp ? QStringLiteral("SP") : QStringLiteral("LP"));
-                recording.bind(6, QStringLiteral("Optagelse nummer %1").arg(++n));
-                recording.step();
-                position += length;
-            }
-        }
-    });
 }
 
 // One catalogue, one data module and one progress window for the whole run.

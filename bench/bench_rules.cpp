@@ -6,14 +6,13 @@
 //   - moving to another recording, which reads the cast of the new one through the filter
 //     (target 5 ms); the cast shown is checked against the filter as written.
 //
-// The catalogue is generated once per run in a temporary directory: the table files are
-// created by the engine and filled in one transaction per table.
+// The catalogue is generated once per run in a temporary directory (big_catalogue.h).
 
+#include "big_catalogue.h"
 #include "data/Databoxunit.h"
 #include "data/cast_filter.h"
 #include "data/schema.h"
 #include "engine/database.h"
-#include "engine/datetime.h"
 #include "engine/error.h"
 #include "engine/session.h"
 #include "engine/table.h"
@@ -25,7 +24,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <random>
 
 namespace {
 
@@ -33,73 +31,6 @@ constexpr int kTapes = 2000;
 constexpr int kPerTape = 50;
 constexpr int kActors = 10000;
 const QString kAlias = QString::fromUtf8(schema::kAlias);
-
-QString tapeName(int tape) {
-    return QStringLiteral("T%1").arg(tape, 4, 10, QLatin1Char('0'));
-}
-
-double minutes(int m) {
-    return engine::msecsToTimeFraction(qint64(m) * 60000);
-}
-
-void fill(const QString& directory) {
-    for (const engine::TableDef* def : schema::allTables())
-        engine::Database::createTable(directory, *def);
-    engine::Database db(directory);
-    std::mt19937 random(4711);
-
-    engine::StoredTable& tapes = db.table(schema::tapes().fileName);
-    db.transaction([&] {
-        engine::Statement& st =
-            db.cached(QStringLiteral("INSERT INTO %1 (BaandNavn, Baandlaengde) VALUES (?, 600)")
-                          .arg(tapes.qualifiedName()));
-        for (int t = 0; t < kTapes; ++t) {
-            engine::StatementUse use(st);
-            st.bind(1, tapeName(t));
-            st.step();
-        }
-    });
-
-    engine::StoredTable& actors = db.table(schema::actors().fileName);
-    db.transaction([&] {
-        engine::Statement& st = db.cached(
-            QStringLiteral("INSERT INTO %1 (Fornavn, Efternavn, SkuespillerAutoIncStr) VALUES "
-                           "(?, ?, ?)")
-                .arg(actors.qualifiedName()));
-        for (int a = 1; a <= kActors; ++a) {
-            engine::StatementUse use(st);
-            st.bind(1, QStringLiteral("Fornavn%1").arg(a));
-            st.bind(2, QStringLiteral("Efternavn%1").arg(random() % 100000));
-            st.bind(3, QString::number(a));
-            st.step();
-        }
-    });
-
-    engine::StoredTable& recordings = db.table(schema::recordings().fileName);
-    db.transaction([&] {
-        engine::Statement& st = db.cached(
-            QStringLiteral("INSERT INTO %1 (Baandnummer, Starttid, SpilletidSPLP, SpilletidSP, "
-                           "Hastighed, Titel1, SkuespillereListe) VALUES (?, ?, ?, ?, 'SP', ?, ?)")
-                .arg(recordings.qualifiedName()));
-        int n = 0;
-        for (int t = 0; t < kTapes; ++t) {
-            for (int k = 0; k < kPerTape; ++k) {
-                QString cast;
-                const int size = 1 + int(random() % 8);
-                for (int i = 0; i < size; ++i)
-                    cast += QStringLiteral("*%1*").arg(1 + random() % kActors);
-                engine::StatementUse use(st);
-                st.bind(1, tapeName(t));
-                st.bind(2, minutes(k * 10));
-                st.bind(3, minutes(10));
-                st.bind(4, minutes(10));
-                st.bind(5, QStringLiteral("Titel %1").arg(++n));
-                st.bind(6, cast);
-                st.step();
-            }
-        }
-    });
-}
 
 // One catalogue and one data module for the whole run.
 struct World {
@@ -112,7 +43,7 @@ struct World {
     World() {
         const QString dir = root.filePath(QStringLiteral("DATA"));
         QDir().mkpath(dir);
-        fill(dir);
+        fillBigCatalogue(dir, BigCatalogueSize{kTapes, kPerTape, kActors});
         session = std::make_unique<engine::Session>(root.filePath(QStringLiteral("engine.ini")));
         messages = std::make_unique<framework::ScopedMessageHandler>(
             [this](const framework::MessageRequest& r) {
@@ -174,8 +105,8 @@ void BM_PostRecording(benchmark::State& state) {
     auto plain = plainRecordings(*w.session);
     engine::Table& video = w.box->VideoTable();
     // Two recordings in the middle of tapes of 50.
-    if (!video.locate(QStringLiteral("Baandnummer"), tapeName(1000), false) ||
-        !plain->locate(QStringLiteral("Baandnummer"), tapeName(1001), false)) {
+    if (!video.locate(QStringLiteral("Baandnummer"), bigCatalogueTapeName(1000), false) ||
+        !plain->locate(QStringLiteral("Baandnummer"), bigCatalogueTapeName(1001), false)) {
         state.SkipWithError("no such tape");
         return;
     }
@@ -204,7 +135,7 @@ void BM_PostRecording(benchmark::State& state) {
 
 void BM_Findstarttid(benchmark::State& state) {
     World& w = world();
-    if (!w.box->baandnavnexist(tapeName(1500))) {
+    if (!w.box->baandnavnexist(bigCatalogueTapeName(1500))) {
         state.SkipWithError("no such tape");
         return;
     }
