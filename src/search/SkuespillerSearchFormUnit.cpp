@@ -1,0 +1,44 @@
+#include "SkuespillerSearchFormUnit.h"
+
+#include "framework/db_grid.h"
+#include "framework/message_box.h"
+
+TSkuespillerSearchForm::TSkuespillerSearchForm(TDataBox& dataBox, QWidget* parent)
+    : SearchResultForm(dataBox, QStringLiteral("SkuespillerSearchForm"),
+                       QStringLiteral("SkuespillerSearchForm"), QSize(604, 380), parent) {
+    const auto column = [](const char* field, const QString& title, int width) {
+        framework::GridColumn c;
+        c.fieldName = QString::fromLatin1(field);
+        c.title = title;
+        c.width = width;
+        return c;
+    };
+    // The first column is titled with its field's name.
+    DBGrid1->setColumns({column("fornavn", QString(), 104),
+                         column("efternavn", QStringLiteral("Efternavn"), 96),
+                         column("Titel1", QStringLiteral("Titel 1"), 167),
+                         column("Titel2", QStringLiteral("Titel 2"), 138),
+                         column("Baandnummer", QStringLiteral("Båndnavn"), 54)});
+
+    // An actor stands in a cast when the list holds "*", the actor's number, "*" (the
+    // number is joined into the pattern in the statement itself). The text is a parameter,
+    // so whatever the user types is only ever a pattern.
+    Query1().setSql({QStringLiteral("SELECT * FROM \"skuespillere.db\" , \"spolebox.db\""),
+                     QStringLiteral("WHERE SkuespillereListe LIKE \"%*\" + SkuespillerAutoIncStr "
+                                    "+ \"*%\" AND"),
+                     QStringLiteral("(UPPER(efternavn) LIKE :text OR"),
+                     QStringLiteral("UPPER(fornavn) LIKE :text)"),
+                     QStringLiteral("ORDER BY Titel1")});
+}
+
+void TSkuespillerSearchForm::startsogning(const QString& upperText) {
+    engine::Query& query = Query1();
+    query.close();
+    query.setParam(QStringLiteral("text"), u'%' + upperText + u'%');
+    query.open();
+    if (query.isEmpty()) {
+        framework::notice(QStringLiteral("Der er ikke fundet nogle skuespillere."));
+        return;
+    }
+    exec();
+}

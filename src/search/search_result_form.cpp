@@ -1,0 +1,86 @@
+#include "search_result_form.h"
+
+#include "data/Databoxunit.h"
+#include "data/schema.h"
+#include "framework/db_grid.h"
+#include "framework/error_display.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+SearchResultForm::SearchResultForm(TDataBox& dataBox, const QString& objectName,
+                                   const QString& caption, const QSize& size, QWidget* parent)
+    : QDialog(parent), m_dataBox(dataBox), m_query(dataBox.session()), m_dataSource(this) {
+    setObjectName(objectName);
+    setWindowTitle(caption);
+    resize(size);
+
+    m_query.setAliasName(QString::fromUtf8(schema::kAlias));
+    m_dataSource.setObjectName(QStringLiteral("DataSource1"));
+    m_dataSource.setDataSet(&m_query);
+
+    constexpr int margin = 8;
+    constexpr int buttonWidth = 90;
+    constexpr int buttonHeight = 27;
+    const int buttonTop = size.height() - margin - buttonHeight;
+
+    DBGrid1 = new framework::DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setReadOnly(true);
+    DBGrid1->setGeometry(margin, margin, size.width() - 2 * margin, buttonTop - 2 * margin);
+    DBGrid1->setDataSource(&m_dataSource);
+    connect(DBGrid1, &framework::DBGrid::dblClick, this, [this] { DBGrid1DblClick(); });
+
+    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    BitBtn1->setGeometry(size.width() - 2 * (margin + buttonWidth), buttonTop, buttonWidth,
+                         buttonHeight);
+    // Enter in the grid picks the hit.
+    BitBtn1->setDefault(true);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { done(kResultOk); });
+
+    BitBtn2 = new QPushButton(QStringLiteral("Annuller"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtn2->setAutoDefault(false);
+    BitBtn2->setGeometry(size.width() - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight);
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { done(kResultCancel); });
+}
+
+SearchResultForm::~SearchResultForm() {
+    // The grid lets go of the hits before the query goes.
+    m_dataSource.setDataSet(nullptr);
+}
+
+void SearchResultForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_centred) {
+        m_centred = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    DBGrid1->setFocus(Qt::OtherFocusReason);
+}
+
+void SearchResultForm::DBGrid1DblClick() {
+    done(kResultOk);
+}
+
+void SearchResultForm::FormCloseQuery(int result) {
+    if (result != kResultOk)
+        return;
+    framework::guarded([this] {
+        if (!m_query.isActive() || m_query.isEmpty())
+            return;
+        const qint64 id = m_query.fieldByName(QStringLiteral("videoautoinc")).asInteger();
+        m_dataBox.VideoTable().locate(QStringLiteral("VideoAutoInc"), QVariant(id), false);
+    });
+}
+
+void SearchResultForm::done(int result) {
+    FormCloseQuery(result);
+    QDialog::done(result);
+}
