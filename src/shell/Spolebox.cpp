@@ -3,8 +3,10 @@
 #include "AboutFormUnit.h"
 #include "VaelgKartotekUnit.h"
 #include "data/Databoxunit.h"
+#include "engine/collation.h"
 #include "engine/datetime.h"
 #include "framework/db_edit.h"
+#include "framework/db_grid.h"
 #include "framework/db_lookup_combo_box.h"
 #include "framework/db_memo.h"
 #include "framework/db_navigator.h"
@@ -12,7 +14,11 @@
 #include "framework/db_text.h"
 #include "framework/error_display.h"
 #include "framework/field_data_link.h"
+#include "framework/image_control.h"
 #include "framework/message_box.h"
+#include "framework/picture_fit.h"
+#include "framework/picture_loader.h"
+#include "framework/picture_path.h"
 #include "framework/printer_service.h"
 #include "lights.h"
 #include "overview/BaandOversigtFormUnit.h"
@@ -26,11 +32,14 @@
 #include "registers/KategoriFormUnit.h"
 #include "registers/OpsaetningFormUnit.h"
 #include "registers/SkuespillerFormUnit.h"
+#include "search/GenerelSearchFormUnit.h"
+#include "search/SkuespillerSearchFormUnit.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -41,6 +50,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
@@ -55,6 +65,16 @@ namespace {
 constexpr int kClientWidth = 538;
 constexpr int kClientHeight = 453;
 constexpr int kStatusBarHeight = 19;
+// A recording's cast list holds at most this many characters.
+constexpr int kCastListSize = 250;
+
+const QString kCastList = QStringLiteral("SkuespillereListe");
+const QString kActorId = QStringLiteral("SkuespillerAutoInc");
+
+// An actor's token in a cast list: "*", the actor's number, "*".
+QString castToken(qint64 actorId) {
+    return u'*' + QString::number(actorId) + u'*';
+}
 
 QLabel* label(const QString& text, QWidget* parent, int x, int y, int width = 70) {
     auto* l = new QLabel(text, parent);
@@ -87,6 +107,11 @@ TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+    // The cast page lets go of the data module's actors before the data module goes.
+    if (SkuespillerSource2) {
+        disconnect(SkuespillerSource2, nullptr, this, nullptr);
+        SkuespillerSource2->setDataSet(nullptr);
+    }
     // The windows bound to the data module go before it.
     const auto children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (QWidget* child : children) {
@@ -160,6 +185,7 @@ void TMainForm::buildWindow() {
     PageControl1->addTab(NoterSide, QStringLiteral("Noter"));
     PageControl1->addTab(MultimedieSide, QStringLiteral("Multimedie"));
     buildMainPage();
+    buildCastPage();
     buildNotesPage();
     buildMultimediaPage();
 
@@ -265,6 +291,52 @@ void TMainForm::buildMainPage() {
             framework::guardedSlot([this] { BaandnavnEditExit(); }));
 }
 
+void TMainForm::buildCastPage() {
+    QWidget* page = SkuespillereSide;
+    SkuespillerSource2 = new framework::DataSource(this);
+    SkuespillerSource2->setObjectName(QStringLiteral("SkuespillerSource2"));
+
+    DBGrid1 = control<framework::DBGrid>("DBGrid1", page, 4, 4, 310, 186);
+    DBGrid1->setReadOnly(true);
+    const auto column = [](const char* field, int width) {
+        framework::GridColumn c;
+        c.fieldName = QString::fromLatin1(field);
+        c.title = c.fieldName;
+        c.width = width;
+        return c;
+    };
+    DBGrid1->setColumns({column("Fornavn", 131), column("Efternavn", 155)});
+
+    label(QStringLiteral("Født dato"), page, 4, 196, 56);
+    DBText3 = control<framework::DBText>("DBText3", page, 60, 196, 90);
+    label(QStringLiteral("Død dato"), page, 160, 196, 56);
+    DBText4 = control<framework::DBText>("DBText4", page, 216, 196, 90);
+
+    BilledeBox = new QGroupBox(QStringLiteral("Billede"), page);
+    BilledeBox->setObjectName(QStringLiteral("BilledeBox"));
+    BilledeBox->setGeometry(330, 2, 169, 153);
+    Image1 = control<framework::ImageControl>("Image1", BilledeBox, 2, 15, 165, 136);
+    Image1->setStretch(true);
+    Image1->setCursor(Qt::PointingHandCursor);
+    Image1->hide();
+
+    BitBtn1 = control<QPushButton>("BitBtn1", page, 330, 162, 169, 25);
+    BitBtn1->setText(QStringLiteral("&Tilføj skuespiller"));
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    BitBtn2 = control<QPushButton>("BitBtn2", page, 330, 192, 169, 25);
+    BitBtn2->setText(QStringLiteral("&Fjern skuespiller"));
+    BitBtn2->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+
+    connect(BitBtn1, &QPushButton::clicked, this,
+            framework::guardedSlot([this] { BitBtn1Click(); }));
+    connect(BitBtn2, &QPushButton::clicked, this,
+            framework::guardedSlot([this] { BitBtn2Click(); }));
+    connect(Image1, &framework::ImageControl::clicked, this,
+            framework::guardedSlot([this] { Image1Click(); }));
+    connect(SkuespillerSource2, &framework::DataSource::dataChange, this,
+            framework::guardedSlot([this] { SkuespillerSourceDataChange(); }));
+}
+
 void TMainForm::buildNotesPage() {
     NoterMemo = control<framework::DBMemo>("NoterMemo", NoterSide, 0, 0, 10, 10);
     QFont memoFont(QStringLiteral("MS Sans Serif"));
@@ -360,9 +432,9 @@ void TMainForm::buildSearchGroup(QWidget* central) {
     RadioBSkuespiller->setText(QStringLiteral("Skuespiller"));
     RadioBBaandNavn = control<QRadioButton>("RadioBBaandNavn", SogningGroup, 250, 40, 100);
     RadioBBaandNavn->setText(QStringLiteral("Bånd navn"));
-    // RadioBTitelClick: any of the four puts the focus into the search box.
     for (QRadioButton* radio : {RadioBTitel, RadioBInstruktor, RadioBSkuespiller, RadioBBaandNavn})
-        connect(radio, &QRadioButton::clicked, this, [this] { Sogetext->setFocus(); });
+        connect(radio, &QRadioButton::clicked, this,
+                framework::guardedSlot([this] { RadioBTitelClick(); }));
 }
 
 void TMainForm::buildStatusBar() {
@@ -419,6 +491,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             // Deferred, so that the opening's windows do not start inside a focus change.
             QTimer::singleShot(0, this, framework::guardedSlot([this] { SogetextEnter(); }));
         }
+        if (event->type() == QEvent::KeyPress) {
+            bool swallowed = false;
+            framework::guarded(
+                [&] { swallowed = SogetextKeyPress(*static_cast<QKeyEvent*>(event)); });
+            if (swallowed)
+                return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -434,6 +513,40 @@ void TMainForm::SogetextEnter() {
     engine::Table& recordings = m_dataBox->VideoTable();
     if (recordings.isEditing() && recordings.modified())
         recordings.post();
+}
+
+bool TMainForm::SogetextKeyPress(const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
+        return false;
+    // Swallowed: the box takes no line break and passes the key on to nothing else.
+    startsogning();
+    return true;
+}
+
+void TMainForm::RadioBTitelClick() {
+    // The search does not start by itself; the user goes on in the search box.
+    Sogetext->setFocus(Qt::OtherFocusReason);
+}
+
+void TMainForm::startsogning() {
+    const QString text = Sogetext->text();
+    if (text.isEmpty() || !m_opened)
+        return;
+    // Whatever the search ends with, the user can type the next text over this one.
+    const auto backToSearchBox = qScopeGuard([this] {
+        activateWindow();
+        Sogetext->setFocus(Qt::OtherFocusReason);
+        Sogetext->selectAll();
+    });
+    const QString upper = engine::danishUpper(text);
+    if (RadioBTitel->isChecked())
+        GenerelSearchForm->startsogning(TGenerelSearchForm::Titles, upper);
+    else if (RadioBInstruktor->isChecked())
+        GenerelSearchForm->startsogning(TGenerelSearchForm::Director, upper);
+    else if (RadioBSkuespiller->isChecked())
+        SkuespillerSearchForm->startsogning(upper);
+    else if (RadioBBaandNavn->isChecked())
+        GenerelSearchForm->startsogning(TGenerelSearchForm::TapeName, upper);
 }
 
 void TMainForm::CreateOpenAll() {
@@ -491,6 +604,8 @@ void TMainForm::createWindows() {
     GrupperForm = new TGrupperForm(box, this);
     BaandtypeForm = new TBaandtypeForm(box, this);
     BaandForm = new TBaandForm(box, this);
+    SkuespillerSearchForm = new TSkuespillerSearchForm(box, this);
+    GenerelSearchForm = new TGenerelSearchForm(box, this);
     ProgressBarForm = new TProgressBarForm(this);
     OpsaetningForm = new TOpsaetningForm(
         box,
@@ -537,6 +652,13 @@ void TMainForm::bindControls() {
     DBLookupComboBox1->setListField(QStringLiteral("Gruppenavn"));
     DBLookupComboBox1->setDataSource(video);
     DBLookupComboBox1->setDataField(QStringLiteral("Gruppe"));
+
+    DBGrid1->setDataSource(SkuespillerSource2);
+    DBText3->setDataSource(SkuespillerSource2);
+    DBText3->setDataField(QStringLiteral("Fodtdato"));
+    DBText4->setDataSource(SkuespillerSource2);
+    DBText4->setDataField(QStringLiteral("Doddato"));
+    SkuespillerSource2->setDataSet(&m_dataBox->SkuespillerTable2());
 }
 
 void TMainForm::SpeedButton2Click() {
@@ -586,6 +708,95 @@ void TMainForm::BaandnavnEditExit() {
     if (!recordings.isEditing())
         recordings.edit();
     start.setText(proposal);
+}
+
+// ---- Cast page ----
+
+void TMainForm::storeCastList(const QString& list) {
+    engine::Table& recordings = m_dataBox->VideoTable();
+    recordings.edit();
+    recordings.fieldByName(kCastList).setAsString(list);
+    recordings.post();
+}
+
+void TMainForm::BitBtn1Click() {
+    if (!m_dataBox || !SkuespillerForm)
+        return;
+    SkuespillerForm->OverforBtn->setVisible(true);
+    const int result = SkuespillerForm->exec();
+    SkuespillerForm->OverforBtn->setVisible(false);
+    if (result != 6)
+        return;
+    const QString token =
+        castToken(SkuespillerForm->SkuespillerTable().fieldByName(kActorId).asInteger());
+    framework::updateRecord(&m_dataBox->VideoSource());
+    const QString list = token + m_dataBox->VideoTable().fieldByName(kCastList).asString();
+    // The field would cut a longer list anywhere, even inside a token.
+    if (list.size() > kCastListSize) {
+        framework::systemError(
+            QStringLiteral("Der er ikke plads til flere skuespillere på denne optagelse."));
+        return;
+    }
+    storeCastList(list);
+    m_dataBox->SkuespillerTable2().refresh();
+}
+
+void TMainForm::BitBtn2Click() {
+    if (!m_dataBox)
+        return;
+    engine::Table& cast = m_dataBox->SkuespillerTable2();
+    // No actor selected, no token: an empty number's "**" would match where two tokens meet.
+    if (!cast.isActive() || cast.isEmpty())
+        return;
+    const QString token = castToken(cast.fieldByName(kActorId).asInteger());
+    framework::updateRecord(&m_dataBox->VideoSource());
+    QString list = m_dataBox->VideoTable().fieldByName(kCastList).asString();
+    const qsizetype at = list.indexOf(token);
+    if (at < 0)
+        return;
+    list.remove(at, token.size());
+    storeCastList(list);
+    cast.refresh();
+}
+
+// One action makes the engine send several notices (the row moved, the rows were read
+// again); an actor's picture is handled once per action, so that a missing file is
+// reported once each time rather than once per notice.
+void TMainForm::SkuespillerSourceDataChange() {
+    if (!m_dataBox || !SkuespillerSource2->dataSet())
+        return;
+    engine::Table& cast = m_dataBox->SkuespillerTable2();
+    if (!cast.isActive())
+        return;
+    const qint64 actor = cast.isEmpty() ? 0 : cast.fieldByName(kActorId).asInteger();
+    const QString path =
+        cast.isEmpty() ? QString() : cast.fieldByName(QStringLiteral("Billedepath")).asString();
+    if (m_pictureHandledThisTurn && *m_pictureHandledThisTurn == std::pair(actor, path))
+        return;
+    if (!m_pictureHandledThisTurn)
+        QTimer::singleShot(0, this, [this] { m_pictureHandledThisTurn.reset(); });
+    m_pictureHandledThisTurn.emplace(actor, path);
+
+    if (path == SidsteBilledepath)
+        return;
+    Image1->hide();
+    SidsteBilledepath = path;
+    if (path.isEmpty())
+        return;
+    SidsteBilledepath = framework::resolvePicturePath(path, ProgramDir);
+    if (!QFileInfo(SidsteBilledepath).isFile()) {
+        framework::systemError(QStringLiteral("Kan ikke finde billede."));
+        return;
+    }
+    const QImage picture = framework::loadPicture(SidsteBilledepath);
+    Image1->setPicture(picture);
+    Image1->setGeometry(framework::fitPictureInFrame(BilledeBox->size(), picture.size()));
+    Image1->show();
+}
+
+void TMainForm::Image1Click() {
+    if (FuldBilledeForm)
+        FuldBilledeForm->ShowFullPicture(Image1->picture());
 }
 
 void TMainForm::Skuespillere1Click() {

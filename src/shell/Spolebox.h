@@ -6,9 +6,12 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QAction;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -31,16 +34,19 @@ class DBNavigator;
 class DBRadioGroup;
 class DBText;
 class DataSource;
+class ImageControl;
 } // namespace framework
 
 class TAboutForm;
 class TBaandForm;
 class TFuldBilledeForm;
+class TGenerelSearchForm;
 class TOpsaetningForm;
 class TPrintOversigtForm;
 class TPrintOversigtRepForm;
 class TProgressBarForm;
 class TSkuespillerForm;
+class TSkuespillerSearchForm;
 class TVaelgKartotekForm;
 class TBaandtypeForm;
 class TDataBox;
@@ -92,6 +98,17 @@ public:
 
     // Search box.
     void SogetextEnter();
+    // A key typed into the search box: true when it was Enter, which is swallowed and
+    // starts the search.
+    bool SogetextKeyPress(const QKeyEvent& key);
+    void RadioBTitelClick();
+    void startsogning();
+
+    // Cast page.
+    void BitBtn1Click(); // add an actor picked in the actor register
+    void BitBtn2Click(); // remove the selected actor
+    void SkuespillerSourceDataChange();
+    void Image1Click();
 
     TJustOne* JustOne1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
@@ -117,6 +134,19 @@ public:
     framework::DBLookupComboBox* DBLookupComboBox1 = nullptr;
     framework::DBEdit* OptagetdatoEdit = nullptr;
     framework::DBMemo* NoterMemo = nullptr;
+
+    // Cast page: the cast of the current recording through the main window's own source on
+    // the data module's SkuespillerTable2.
+    framework::DataSource* SkuespillerSource2 = nullptr;
+    framework::DBGrid* DBGrid1 = nullptr;
+    framework::DBText* DBText3 = nullptr; // Fodtdato
+    framework::DBText* DBText4 = nullptr; // Doddato
+    QGroupBox* BilledeBox = nullptr;
+    framework::ImageControl* Image1 = nullptr;
+    QPushButton* BitBtn1 = nullptr; // "&Tilføj skuespiller"
+    QPushButton* BitBtn2 = nullptr; // "&Fjern skuespiller"
+    // The picture path the cast page last handled (resolved), kept for the whole run.
+    QString SidsteBilledepath;
 
     framework::DBNavigator* DBNavigator1 = nullptr;
     QToolButton* SpeedButton2 = nullptr;
@@ -152,6 +182,8 @@ public:
     QPointer<TGrupperForm> GrupperForm;
     QPointer<TBaandtypeForm> BaandtypeForm;
     QPointer<TBaandForm> BaandForm;
+    QPointer<TSkuespillerSearchForm> SkuespillerSearchForm;
+    QPointer<TGenerelSearchForm> GenerelSearchForm;
     QPointer<TProgressBarForm> ProgressBarForm;
     QPointer<TOpsaetningForm> OpsaetningForm;
     QPointer<TPrintOversigtForm> PrintOversigtForm;
@@ -170,6 +202,7 @@ private:
     void buildWindow();
     void buildMenu();
     void buildMainPage();
+    void buildCastPage();
     void buildNotesPage();
     void buildMultimediaPage();
     void buildButtonRow(QWidget* central);
@@ -180,10 +213,15 @@ private:
     void createWindows();
     bool FormCloseQuery();
     void setStatusText(const QString& text);
+    // Writes a new cast list into the current recording and posts it.
+    void storeCastList(const QString& list);
 
     MainFormOptions m_options;
     std::unique_ptr<TDataBox> m_dataBox;
     bool m_opened = false;
     bool m_opening = false;
     bool m_closing = false;
+    // The actor and picture path the cast page last handled, until the event loop runs
+    // again (see SkuespillerSourceDataChange).
+    std::optional<std::pair<qint64, QString>> m_pictureHandledThisTurn;
 };
