@@ -88,8 +88,9 @@ void TestSingleInstance::secondCopyBringsOpenDialogForward() {
         copy->waitForStarted();
         QSignalSpy asked(&guard, &TJustOne::activationRequested);
         asked.wait(10000);
-        QTest::qWaitFor([&] { return copy->state() == QProcess::NotRunning; }, 10000);
-        exitCode = copy->exitCode();
+        const bool ended =
+            QTest::qWaitFor([&] { return copy->state() == QProcess::NotRunning; }, 10000);
+        exitCode = ended ? copy->exitCode() : -2;
         activated = guard.lastActivated();
         dialog.reject();
     });
