@@ -28,6 +28,7 @@ inline qint64 storedRgb(int r, int g, int b) {
 // by a data module opened as start-up opens it.
 class OverviewFixture {
 public:
+    OverviewFixture() = default;
     // An overview released by openTapeOverview goes before the data module it reads.
     ~OverviewFixture() {
         form.reset();
