@@ -280,10 +280,10 @@ void TMainForm::buildMainPage() {
     StarttidEdit->move(156, 68);
     // Reached by the mouse only.
     StarttidEdit->setFocusPolicy(Qt::ClickFocus);
-    Lyd = control<framework::DBRadioGroup>("Lyd", tape, 8, 94, 196, 58);
+    Lyd = control<framework::DBRadioGroup>("Lyd", tape, 8, 96, 104, 92);
     Lyd->setTitle(QStringLiteral("Lyd"));
     Lyd->setItems({QStringLiteral("Surround"), QStringLiteral("Stereo"), QStringLiteral("Mono")});
-    Hastighed = control<framework::DBRadioGroup>("Hastighed", tape, 8, 154, 196, 58);
+    Hastighed = control<framework::DBRadioGroup>("Hastighed", tape, 118, 96, 86, 92);
     Hastighed->setTitle(QStringLiteral("Hastighed"));
     Hastighed->setItems({QStringLiteral("SP"), QStringLiteral("LP")});
 
