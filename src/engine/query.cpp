@@ -8,25 +8,6 @@
 
 namespace engine {
 
-namespace {
-
-QVariant readColumn(const Statement& st, int column, FieldType type) {
-    if (st.isNull(column))
-        return QVariant();
-    switch (type) {
-    case FieldType::Text:
-    case FieldType::Memo:
-        return QVariant(st.text(column));
-    case FieldType::Time:
-    case FieldType::Date:
-        return QVariant(st.real(column));
-    default:
-        return QVariant(st.int64(column));
-    }
-}
-
-} // namespace
-
 // A statement ready to step, with the connection it runs on kept alive.
 struct Query::Prepared {
     std::shared_ptr<Database> database;
@@ -37,7 +18,7 @@ struct Query::Prepared {
         std::vector<QVariant> row;
         row.reserve(translated.columns.size());
         for (std::size_t i = 0; i < translated.columns.size(); ++i)
-            row.push_back(readColumn(statement, int(i), translated.columns[i].type));
+            row.push_back(statement.value(int(i), translated.columns[i].type));
         return row;
     }
 };

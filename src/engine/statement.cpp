@@ -3,7 +3,6 @@
 #include "error.h"
 
 #include <sqlite3.h>
-
 #include <utility>
 
 namespace engine {
@@ -22,7 +21,9 @@ Statement::Statement(sqlite3* db, const QString& sql) : m_db(db) {
         fail(db, QStringLiteral("Cannot prepare statement"));
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
 
 Statement::Statement(Statement&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_stmt(std::exchange(other.m_stmt, nullptr)) {}
@@ -90,7 +91,9 @@ void Statement::reset() {
     }
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(m_stmt);
+}
 
 QString Statement::columnName(int column) const {
     return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
@@ -105,9 +108,13 @@ bool Statement::isNull(int column) const {
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
-qint64 Statement::int64(int column) const { return sqlite3_column_int64(m_stmt, column); }
+qint64 Statement::int64(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
 
-double Statement::real(int column) const { return sqlite3_column_double(m_stmt, column); }
+double Statement::real(int column) const {
+    return sqlite3_column_double(m_stmt, column);
+}
 
 QString Statement::text(int column) const {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
@@ -125,6 +132,21 @@ QVariant Statement::value(int column) const {
         return QVariant();
     default:
         return QVariant(text(column));
+    }
+}
+
+QVariant Statement::value(int column, FieldType type) const {
+    if (isNull(column))
+        return QVariant();
+    switch (type) {
+    case FieldType::Text:
+    case FieldType::Memo:
+        return QVariant(text(column));
+    case FieldType::Time:
+    case FieldType::Date:
+        return QVariant(real(column));
+    default:
+        return QVariant(int64(column));
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "field_def.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -33,6 +35,8 @@ public:
     double real(int column) const;
     QString text(int column) const;
     QVariant value(int column) const; // by the stored type: qint64, double, QString or null
+    // As a field of that type holds it: text, a day number, or an integer; null when empty.
+    QVariant value(int column, FieldType type) const;
 
     sqlite3_stmt* handle() const { return m_stmt; }
 

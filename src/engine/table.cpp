@@ -17,21 +17,6 @@ bool isTextType(FieldType type) {
     return type == FieldType::Text || type == FieldType::Memo;
 }
 
-QVariant readColumn(const Statement& st, int column, FieldType type) {
-    if (st.isNull(column))
-        return QVariant();
-    switch (type) {
-    case FieldType::Text:
-    case FieldType::Memo:
-        return QVariant(st.text(column));
-    case FieldType::Time:
-    case FieldType::Date:
-        return QVariant(st.real(column));
-    default:
-        return QVariant(st.int64(column));
-    }
-}
-
 // Index order as SQLite sorts it: NULL first, numbers numerically, text in Danish order.
 int compareKeyValues(const QVariant& a, const QVariant& b, FieldType type) {
     if (a.isNull() || b.isNull())
@@ -64,7 +49,7 @@ public:
         int column = m_stored.column(fieldName);
         if (column < 0)
             throw Error(QStringLiteral("Field '%1' not found").arg(fieldName));
-        return readColumn(m_st, m_first + column, m_stored.fields[std::size_t(column)].type);
+        return m_st.value(m_first + column, m_stored.fields[std::size_t(column)].type);
     }
 
 private:
@@ -385,7 +370,7 @@ std::vector<QVariant> Table::fetchRow(qint64 rowid) const {
         throw Error(QStringLiteral("Record not found"));
     for (int i = 0; i < fieldCount(); ++i) {
         int column = m_columnOfField[std::size_t(i)];
-        row[std::size_t(i)] = readColumn(st, column, m_stored->fields[std::size_t(column)].type);
+        row[std::size_t(i)] = st.value(column, m_stored->fields[std::size_t(column)].type);
     }
     if (m_cache->rows.size() > 512)
         m_cache->rows.clear();
@@ -660,7 +645,7 @@ void Table::placeAfterPost(qint64 rowid) {
         st.bind(1, QVariant(id));
         if (st.step()) {
             for (std::size_t k = 0; k < keyFields.size(); ++k)
-                values.push_back(readColumn(st, keyFields[k], keyTypes[k]));
+                values.push_back(st.value(keyFields[k], keyTypes[k]));
         }
         return values;
     };
