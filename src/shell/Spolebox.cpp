@@ -725,10 +725,11 @@ void TMainForm::BitBtn1Click() {
     SkuespillerForm->OverforBtn->setVisible(true);
     const int result = SkuespillerForm->exec();
     SkuespillerForm->OverforBtn->setVisible(false);
-    if (result != 6)
+    engine::Table& actors = SkuespillerForm->SkuespillerTable();
+    // "Tilføj" while the register shows no actor (none typed matches) picks nobody.
+    if (result != 6 || !actors.isActive() || actors.isEmpty())
         return;
-    const QString token =
-        castToken(SkuespillerForm->SkuespillerTable().fieldByName(kActorId).asInteger());
+    const QString token = castToken(actors.fieldByName(kActorId).asInteger());
     framework::updateRecord(&m_dataBox->VideoSource());
     const QString list = token + m_dataBox->VideoTable().fieldByName(kCastList).asString();
     // The field would cut a longer list anywhere, even inside a token.

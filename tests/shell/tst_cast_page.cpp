@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTabWidget>
 
 using framework::MessageButton;
@@ -340,6 +341,7 @@ void TestCastPage::cancelledRegisterChangesNothing_data() {
     QTest::newRow("Luk") << "luk";
     QTest::newRow("close box") << "close";
     QTest::newRow("Escape") << "escape";
+    QTest::newRow("Tilføj with no actor shown") << "nobody";
 }
 
 void TestCastPage::cancelledRegisterChangesNothing() {
@@ -352,7 +354,10 @@ void TestCastPage::cancelledRegisterChangesNothing() {
             QTest::mouseClick(r->BitBtn2, Qt::LeftButton);
         else if (how == u"close")
             r->close();
-        else
+        else if (how == u"nobody") {
+            QTest::keyClicks(r->EditFornavn, QStringLiteral("zzz"));
+            QTest::mouseClick(r->OverforBtn, Qt::LeftButton);
+        } else
             QTest::keyClick(r, Qt::Key_Escape);
     });
     QTest::mouseClick(form().BitBtn1, Qt::LeftButton);
