@@ -119,18 +119,24 @@ void TestMainWindow::aliasAddedOnFirstStartOnly() {
         engine::Database::createTable(root.path() + QStringLiteral("/DATA"), *def);
     const QString config = root.path() + QStringLiteral("/engine.ini");
     const QString programDir = root.path() + u'/';
+    // Starts the program with this engine configuration and program directory, and waits
+    // until the catalogue is open.
+    auto start = [](engine::Session& session, const QString& dir) {
+        MainFormOptions options;
+        options.session = &session;
+        options.programDir = dir;
+        options.splashWaitMs = 0;
+        options.instanceServerName = QStringLiteral("spolebox-test-alias");
+        auto form = std::make_unique<TMainForm>(options);
+        onNextModal<TAboutForm>([](TAboutForm* about) { about->LukButton->click(); });
+        form->show();
+        return form;
+    };
     {
         engine::Session session(config);
         QVERIFY(!session.aliasExists(QStringLiteral("Spolebox")));
-        MainFormOptions options;
-        options.session = &session;
-        options.programDir = programDir;
-        options.splashWaitMs = 0;
-        options.instanceServerName = QStringLiteral("spolebox-test-alias");
-        TMainForm form(options);
-        onNextModal<TAboutForm>([](TAboutForm* about) { about->LukButton->click(); });
-        form.show();
-        QTRY_VERIFY(form.catalogueOpened());
+        auto form = start(session, programDir);
+        QTRY_VERIFY(form->catalogueOpened());
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QVERIFY(session.aliasExists(QStringLiteral("Spolebox")));
         QCOMPARE(session.aliasDirectory(QStringLiteral("Spolebox")),
@@ -142,15 +148,8 @@ void TestMainWindow::aliasAddedOnFirstStartOnly() {
     file.close();
     {
         engine::Session session(config);
-        MainFormOptions options;
-        options.session = &session;
-        options.programDir = root.path() + QStringLiteral("/elsewhere/");
-        options.splashWaitMs = 0;
-        options.instanceServerName = QStringLiteral("spolebox-test-alias");
-        TMainForm form(options);
-        onNextModal<TAboutForm>([](TAboutForm* about) { about->LukButton->click(); });
-        form.show();
-        QTRY_VERIFY(form.catalogueOpened());
+        auto form = start(session, root.path() + QStringLiteral("/elsewhere/"));
+        QTRY_VERIFY(form->catalogueOpened());
         QTRY_VERIFY(!QApplication::activeModalWidget());
         // The existing alias is used unchanged, whatever the program directory is now.
         QCOMPARE(session.aliasDirectory(QStringLiteral("Spolebox")),
