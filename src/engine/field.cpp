@@ -24,7 +24,11 @@ std::pair<double, double> implicitRange(FieldType type) {
     }
 }
 
-QString formatG(double v) { return QString::number(v, 'g', 15); }
+QString formatG(double v) {
+    return QString::number(v, 'g', 15);
+}
+
+} // namespace
 
 bool isNumeric(const QVariant& v) {
     switch (v.typeId()) {
@@ -41,8 +45,6 @@ bool isNumeric(const QVariant& v) {
         return false;
     }
 }
-
-} // namespace
 
 QString rangeErrorMessage(double value, const Field& field) {
     auto [low, high] = implicitRange(field.type());
@@ -61,9 +63,13 @@ QString requiredErrorMessage(const Field& field) {
 Field::Field(Dataset& dataset, int index, FieldDef def)
     : m_dataset(dataset), m_index(index), m_def(std::move(def)) {}
 
-bool Field::isNull() const { return value().isNull(); }
+bool Field::isNull() const {
+    return value().isNull();
+}
 
-QVariant Field::value() const { return m_dataset.currentValue(m_index); }
+QVariant Field::value() const {
+    return m_dataset.currentValue(m_index);
+}
 
 QString Field::asString() const {
     const QVariant v = value();
@@ -162,7 +168,8 @@ QVariant Field::convert(const QVariant& value) const {
             day = msecsToTimeFraction(value.toTime().msecsSinceStartOfDay());
         } else if (value.typeId() == QMetaType::QDateTime) {
             const QDateTime dt = value.toDateTime();
-            day = dateToDayNumber(dt.date()) + msecsToTimeFraction(dt.time().msecsSinceStartOfDay());
+            day =
+                dateToDayNumber(dt.date()) + msecsToTimeFraction(dt.time().msecsSinceStartOfDay());
         } else {
             const QString s = value.toString();
             if (s.trimmed().isEmpty())
@@ -192,11 +199,17 @@ void Field::setValue(const QVariant& value) {
     m_dataset.setCurrentValue(m_index, convert(value));
 }
 
-void Field::setAsString(const QString& value) { setValue(QVariant(value)); }
+void Field::setAsString(const QString& value) {
+    setValue(QVariant(value));
+}
 
-void Field::setAsInteger(qint64 value) { setValue(QVariant(value)); }
+void Field::setAsInteger(qint64 value) {
+    setValue(QVariant(value));
+}
 
-void Field::setAsFloat(double value) { setValue(QVariant(value)); }
+void Field::setAsFloat(double value) {
+    setValue(QVariant(value));
+}
 
 void Field::setText(const QString& text) {
     if (onSetText)
@@ -214,6 +227,8 @@ void Field::setTextDefault(const QString& text) {
         setValue(QVariant(text));
 }
 
-void Field::clear() { m_dataset.setCurrentValue(m_index, QVariant()); }
+void Field::clear() {
+    m_dataset.setCurrentValue(m_index, QVariant());
+}
 
 } // namespace engine

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QVariant>
-
 #include <functional>
 
 namespace engine {
@@ -57,6 +56,9 @@ private:
     int m_index;
     FieldDef m_def;
 };
+
+// Whether a value is a number (of any of Qt's numeric kinds) rather than text or a date.
+bool isNumeric(const QVariant& value);
 
 // The dataset layer's standard messages.
 QString rangeErrorMessage(double value, const Field& field);

@@ -10,28 +10,10 @@
 
 namespace framework {
 
-namespace {
-
-bool isNumber(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 bool sameKey(const QVariant& a, const QVariant& b) {
     if (a.isNull() || b.isNull())
         return false;
-    if (isNumber(a) && isNumber(b))
+    if (engine::isNumeric(a) && engine::isNumeric(b))
         return a.toDouble() == b.toDouble();
     return a.toString() == b.toString();
 }
