@@ -78,12 +78,7 @@ void DBEdit::onTextEdited() {
     m_modified = true;
     // The field takes the text as it is typed, so that a post from elsewhere finds it there;
     // a text it refuses is reported when the user leaves the control.
-    try {
-        m_link->writeText(typedText());
-    } catch (const engine::Error&) {
-    } catch (const engine::Abort&) {
-    } catch (const std::exception&) {
-    }
+    refusalOf([this] { m_link->writeText(typedText()); });
 }
 
 void DBEdit::updateRecord() {
@@ -128,27 +123,14 @@ void DBEdit::focusOutEvent(QFocusEvent* event) {
         return;
     }
     if (m_modified) {
-        QString message;
-        bool refused = false;
-        try {
-            updateRecord();
-        } catch (const engine::Error& error) {
-            message = error.message();
-            refused = true;
-        } catch (const engine::Abort&) {
-            refused = true;
-        } catch (const std::exception& error) {
-            message = QString::fromUtf8(error.what());
-            refused = true;
-        }
-        if (refused) {
+        if (const auto refusal = refusalOf([this] { updateRecord(); })) {
             // Like a refused exit: the focus comes back with the text as typed.
             QLineEdit::focusOutEvent(event);
             if (isVisible())
                 setFocus(Qt::OtherFocusReason);
             selectAll();
-            if (!message.isEmpty())
-                showError(message);
+            if (!refusal->isEmpty())
+                showError(*refusal);
             return;
         }
     }

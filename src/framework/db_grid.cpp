@@ -283,23 +283,10 @@ void DBGrid::postIfModified() {
 // The focus went from the cell editor to another control: the text must be right before
 // the editor closes, and the changed row is posted.
 void DBGrid::leaveFromEditor(QWidget* editor) {
-    QString message;
-    bool refused = false;
-    try {
-        framework::updateRecord(dataSource());
-    } catch (const engine::Error& error) {
-        message = error.message();
-        refused = true;
-    } catch (const engine::Abort&) {
-        refused = true;
-    } catch (const std::exception& error) {
-        message = QString::fromUtf8(error.what());
-        refused = true;
-    }
-    if (refused) {
+    if (const auto refusal = refusalOf([this] { framework::updateRecord(dataSource()); })) {
         editor->setFocus(Qt::OtherFocusReason);
-        if (!message.isEmpty())
-            showError(message);
+        if (!refusal->isEmpty())
+            showError(*refusal);
         return;
     }
     m_delegate->close(QAbstractItemDelegate::NoHint);

@@ -43,12 +43,7 @@ void DBMemo::onTextChanged() {
         return;
     }
     m_modified = true;
-    try {
-        m_link->writeText(toPlainText());
-    } catch (const engine::Error&) {
-    } catch (const engine::Abort&) {
-    } catch (const std::exception&) {
-    }
+    refusalOf([this] { m_link->writeText(toPlainText()); });
 }
 
 void DBMemo::updateRecord() {

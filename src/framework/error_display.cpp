@@ -30,4 +30,17 @@ bool runGuarded(const std::function<void()>& handler) {
     return false;
 }
 
+std::optional<QString> refusalOf(const std::function<void()>& handler) {
+    try {
+        handler();
+        return std::nullopt;
+    } catch (const engine::Error& error) {
+        return error.message();
+    } catch (const engine::Abort&) {
+        return QString();
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    }
+}
+
 } // namespace framework

@@ -3,6 +3,7 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <utility>
 
 // The boundary between event handlers and the event loop: engine errors are shown to the
@@ -17,6 +18,11 @@ void showException(const std::exception& error);
 // Runs an event handler. Returns true when it ran to the end; false when it was aborted
 // (engine::Abort, silently) or failed (shown through the standard error display).
 bool runGuarded(const std::function<void()>& handler);
+
+// Runs a handler whose refusal the caller reports itself, after putting things back (the
+// focus, the text): std::nullopt when it went through, otherwise the message to show (empty
+// for the silent abort).
+std::optional<QString> refusalOf(const std::function<void()>& handler);
 
 template <typename F> bool guarded(F&& handler) {
     return runGuarded(std::function<void()>(std::forward<F>(handler)));

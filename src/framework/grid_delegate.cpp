@@ -103,13 +103,10 @@ void GridDelegate::edited() {
     }
     m_changed = m_pending = true;
     // As typed, when the field takes it; what it refuses is reported when the editor is left.
-    try {
+    refusalOf([this] {
         if (engine::Field* f = m_grid->datasetModel()->field(m_column))
             f->setText(editorText());
-    } catch (const engine::Error&) {
-    } catch (const engine::Abort&) {
-    } catch (const std::exception&) {
-    }
+    });
 }
 
 void GridDelegate::commit() {
