@@ -6,6 +6,7 @@
 #include "engine/error.h"
 #include "engine/field_def.h"
 #include "engine/sql_translator.h"
+#include "engine/statement.h"
 
 #include <QTemporaryDir>
 #include <cstddef>
@@ -115,40 +116,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     sqlite3* db = database.handle();
-    const QByteArray sql = translated.sql.toUtf8();
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &raw, nullptr) != SQLITE_OK)
-        fail("a translation SQLite does not accept", translated, db);
-    std::unique_ptr<sqlite3_stmt, StatementCloser> statement(raw);
-    if (std::size_t(sqlite3_bind_parameter_count(raw)) != translated.bindings.size())
+    const auto parameterCount = [db, &translated](const QString& sql) {
+        const QByteArray utf8 = sql.toUtf8();
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &raw, nullptr) != SQLITE_OK)
+            fail("a translation SQLite does not accept", translated, db);
+        std::unique_ptr<sqlite3_stmt, StatementCloser> statement(raw);
+        return std::size_t(sqlite3_bind_parameter_count(raw));
+    };
+    if (parameterCount(translated.sql) != translated.bindings.size() ||
+        (!translated.keysSql.isEmpty() &&
+         parameterCount(translated.keysSql) != translated.keysBindings.size()))
         fail("bindings and parameters differ", translated, db);
-    if (std::size_t(sqlite3_column_count(raw)) != translated.columns.size())
-        fail("fields and columns differ", translated, db);
 
-    for (std::size_t i = 0; i < translated.bindings.size(); ++i) {
-        const auto& binding = translated.bindings[i];
-        const int position = int(i + 1);
-        int rc = SQLITE_OK;
-        if (!binding.parameterName.isEmpty()) {
-            rc = sqlite3_bind_text(raw, position, "%A%", -1, SQLITE_STATIC);
-        } else if (binding.constant.typeId() == QMetaType::LongLong) {
-            rc = sqlite3_bind_int64(raw, position, binding.constant.toLongLong());
-        } else if (binding.constant.typeId() == QMetaType::Double) {
-            rc = sqlite3_bind_double(raw, position, binding.constant.toDouble());
-        } else {
-            const QByteArray value = binding.constant.toString().toUtf8();
-            rc = sqlite3_bind_text(raw, position, value.constData(), int(value.size()),
-                                   SQLITE_TRANSIENT);
+    try {
+        engine::Statement statement = engine::prepareTranslated(
+            db, translated, [](const QString&) { return QVariant(QStringLiteral("%A%")); });
+        if (std::size_t(statement.columnCount()) != translated.columns.size())
+            fail("fields and columns differ", translated, db);
+        for (int rows = 0; rows < 100 && statement.step(); ++rows) {
         }
-        if (rc != SQLITE_OK)
-            fail("a binding SQLite refuses", translated, db);
-    }
-    for (int rows = 0; rows < 100; ++rows) {
-        const int rc = sqlite3_step(raw);
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc != SQLITE_ROW)
-            fail("a translation that fails to run", translated, db);
+    } catch (const engine::Error&) {
+        fail("a translation that fails to run", translated, db);
     }
     return 0;
 }

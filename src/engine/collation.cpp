@@ -1,6 +1,7 @@
 #include "collation.h"
 
 #include "error.h"
+#include "segments_function.h"
 
 #include <QChar>
 #include <algorithm>
@@ -412,6 +413,7 @@ void registerSqlFunctions(sqlite3* db) {
           sqlite3_create_function_v2(db, "sb_match", 4, flags, nullptr, sqlMatch, nullptr, nullptr,
                                      nullptr),
           "sb_match");
+    registerSegmentsFunction(db);
 }
 
 } // namespace engine

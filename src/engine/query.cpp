@@ -42,20 +42,13 @@ std::unique_ptr<Query::Prepared> Query::prepare() {
         translateSql(m_sql.join(u'\n'), [&database](const QString& fileName) -> const StoredTable& {
             return database.table(fileName);
         });
-    prepared->statement = Statement(database.handle(), prepared->translated.sql);
-    const auto& bindings = prepared->translated.bindings;
-    for (std::size_t i = 0; i < bindings.size(); ++i) {
-        const int position = int(i + 1);
-        if (bindings[i].parameterName.isEmpty()) {
-            prepared->statement.bind(position, bindings[i].constant);
-            continue;
-        }
-        const auto value = m_params.constFind(bindings[i].parameterName.toLower());
-        if (value == m_params.constEnd())
-            throw Error(
-                QStringLiteral("The parameter :%1 has no value").arg(bindings[i].parameterName));
-        prepared->statement.bindText(position, *value);
-    }
+    prepared->statement = prepareTranslated(
+        database.handle(), prepared->translated, [this](const QString& name) -> QVariant {
+            const auto value = m_params.constFind(name.toLower());
+            if (value == m_params.constEnd())
+                throw Error(QStringLiteral("The parameter :%1 has no value").arg(name));
+            return *value;
+        });
     return prepared;
 }
 

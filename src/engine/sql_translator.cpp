@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace engine {
 
@@ -671,6 +672,177 @@ private:
         return QString();
     }
 
+    // A cast-list style join: "list LIKE '%*' + key + '*%'" with list and key in different
+    // tables. Tried pair by pair it costs a LIKE for every row of one table times every
+    // row of the other; it is found instead by splitting each list once at its delimiter
+    // and looking the pieces up among the keys (see sb_segments).
+    struct TokenJoin {
+        const Node* list = nullptr; // the column searched in
+        const Node* key = nullptr;  // the other table's column joined into the pattern
+        QString delimiter;          // one character, not "%"
+    };
+
+    static bool keyTypeJoinsExactly(FieldType type) {
+        // Text, and whole numbers, whose text is exactly what the lookup compares with.
+        return isTextField(type) || type == FieldType::AutoInc || type == FieldType::Integer ||
+               type == FieldType::SmallInt;
+    }
+
+    FieldType fieldType(const Node& column) const {
+        const StoredTable& stored = *m_tables[std::size_t(column.table)].table;
+        return stored.fields[std::size_t(stored.column(column.field))].type;
+    }
+
+    // The conditions that must all hold.
+    static std::vector<const Node*> conjunctsOf(const Node& where) {
+        std::vector<const Node*> conjuncts;
+        if (where.kind == Node::Kind::And) {
+            for (const NodePtr& child : where.children)
+                conjuncts.push_back(child.get());
+        } else {
+            conjuncts.push_back(&where);
+        }
+        return conjuncts;
+    }
+
+    // The tables a node reads, one bit each.
+    static unsigned tablesOf(const Node& node) {
+        unsigned tables = node.kind == Node::Kind::Column ? 1u << node.table : 0u;
+        for (const NodePtr& child : node.children)
+            tables |= tablesOf(*child);
+        return tables;
+    }
+
+    std::optional<TokenJoin> tokenJoinIn(const Node& where) const {
+        if (m_tables.size() != 2)
+            return std::nullopt;
+        for (const Node* condition : conjunctsOf(where)) {
+            if (condition->kind != Node::Kind::Like || condition->negated)
+                continue;
+            const Node& list = *condition->children[0];
+            const Node& pattern = *condition->children[1];
+            if (list.kind != Node::Kind::Column || pattern.kind != Node::Kind::Join ||
+                pattern.children.size() != 3)
+                continue;
+            const Node& head = *pattern.children[0];
+            const Node& key = *pattern.children[1];
+            const Node& tail = *pattern.children[2];
+            if (key.kind != Node::Kind::Column || key.table == list.table ||
+                !keyTypeJoinsExactly(fieldType(key)))
+                continue;
+            if (head.kind != Node::Kind::Constant || tail.kind != Node::Kind::Constant ||
+                head.type != ValueType::Text || tail.type != ValueType::Text)
+                continue;
+            const QString headText = head.constant.toString();
+            const QString tailText = tail.constant.toString();
+            if (headText.size() != 2 || headText.front() != u'%' || tailText.size() != 2 ||
+                tailText.back() != u'%')
+                continue;
+            const QChar delimiter = headText.back();
+            if (delimiter != tailText.front() || delimiter == u'%' || delimiter.isSurrogate())
+                continue;
+            return TokenJoin{&list, &key, QString(delimiter)};
+        }
+        return std::nullopt;
+    }
+
+    static QString bound(const QVariant& value, TranslatedSql& out) {
+        out.bindings.push_back(TranslatedSql::Binding{value, QString()});
+        return QStringLiteral("?%1").arg(out.bindings.size());
+    }
+
+    QString tableSql(int table) const {
+        return QStringLiteral("%1 AS t%2")
+            .arg(m_tables[std::size_t(table)].table->qualifiedName(), QString::number(table));
+    }
+
+    // The place of a column among the result's columns.
+    int resultColumn(const Node& column) const {
+        int place = 0;
+        for (int i = 0; i < column.table; ++i)
+            place += int(m_tables[std::size_t(i)].table->fields.size());
+        return place + m_tables[std::size_t(column.table)].table->column(column.field);
+    }
+
+    QString orderSql(const QString& key, const Node& orderBy, bool descending,
+                     const QStringList& rowids) const {
+        QStringList order;
+        order << key +
+                     (orderBy.type == ValueType::Text ? QStringLiteral(" COLLATE DANISH")
+                                                      : QString()) +
+                     (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+        order << rowids;
+        return order.join(QStringLiteral(", "));
+    }
+
+    // The keys statement of a token join: each key that the pieces can find (one without
+    // the delimiter and "%") with its row, of the rows that pass the conditions on the key's
+    // table alone. Those are read once, before any list is split.
+    void writeKeysStatement(const TokenJoin& join, const Node& where, TranslatedSql& out) const {
+        const unsigned keyTable = 1u << join.key->table;
+        const QString key = columnSql(join.key->table, join.key->field);
+        TranslatedSql keys;
+        QStringList conditions{
+            QStringLiteral("instr(%1, %2) = 0").arg(key, bound(join.delimiter, keys)),
+            QStringLiteral("instr(%1, %2) = 0").arg(key, bound(QStringLiteral("%"), keys))};
+        for (const Node* condition : conjunctsOf(where)) {
+            if ((tablesOf(*condition) & ~keyTable) == 0)
+                conditions << expression(*condition, keys);
+        }
+        out.keysSql =
+            QStringLiteral("SELECT json_group_array(json_array(CAST(%1 AS TEXT), t%2.rowid)) "
+                           "FROM %3 WHERE %4")
+                .arg(key, QString::number(join.key->table), tableSql(join.key->table),
+                     conditions.join(QStringLiteral(" AND ")));
+        out.keysBindings = std::move(keys.bindings);
+    }
+
+    // Two parts give the rows of a token join: pairs whose key is one of the pieces of the
+    // list, found through the keys statement, and pairs whose key holds the delimiter or
+    // "%", tried the slow way (as a rule there are none). Both keep the full condition, so
+    // only the pairs it accepts are returned, each once.
+    QString tokenJoinSql(const TokenJoin& join, const Node& where, const Node* orderBy,
+                         bool descending, const QStringList& columns, TranslatedSql& out) const {
+        QStringList selected;
+        QStringList names;
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            selected << QStringLiteral("%1 AS c%2").arg(columns[i]).arg(i);
+            names << QStringLiteral("c%1").arg(i);
+        }
+        QStringList rowids;
+        for (std::size_t i = 0; i < m_tables.size(); ++i) {
+            selected << QStringLiteral("t%1.rowid AS r%1").arg(i);
+            rowids << QStringLiteral("r%1").arg(i);
+        }
+        const QString select = QStringLiteral("SELECT ") + selected.join(QStringLiteral(", "));
+        const QString list = columnSql(join.list->table, join.list->field);
+        const QString key = columnSql(join.key->table, join.key->field);
+
+        writeKeysStatement(join, where, out);
+        const QString delimiter = bound(join.delimiter, out);
+        out.bindings.push_back(TranslatedSql::Binding{QVariant(), QString(), true});
+        const QString keys = QStringLiteral("?%1").arg(out.bindings.size());
+        const QString found =
+            QStringLiteral("%1 FROM %2 CROSS JOIN sb_segments(%3, %4, %5) AS piece CROSS JOIN %6 "
+                           "WHERE t%7.rowid = piece.keyrow AND %8")
+                .arg(select, tableSql(join.list->table), list, delimiter, keys,
+                     tableSql(join.key->table), QString::number(join.key->table),
+                     expression(where, out));
+        const QString remaining =
+            QStringLiteral("%1 FROM %2 CROSS JOIN %3 WHERE (instr(%4, %5) > 0 OR "
+                           "instr(%4, %6) > 0) AND %7")
+                .arg(select, tableSql(join.key->table), tableSql(join.list->table), key,
+                     bound(join.delimiter, out), bound(QStringLiteral("%"), out),
+                     expression(where, out));
+        QString sql = QStringLiteral("SELECT %1 FROM (%2 UNION ALL %3) ORDER BY ")
+                          .arg(names.join(QStringLiteral(", ")), found, remaining);
+        if (orderBy)
+            sql += orderSql(names[resultColumn(*orderBy)], *orderBy, descending, rowids);
+        else
+            sql += rowids.join(QStringLiteral(", "));
+        return sql;
+    }
+
     TranslatedSql emit(const Node* where, const Node* orderBy, bool descending) const {
         TranslatedSql out;
         QStringList columns;
@@ -682,8 +854,14 @@ private:
                 columns << columnSql(int(i), field.name);
                 out.columns.push_back(field);
             }
-            tables << QStringLiteral("%1 AS t%2").arg(stored.qualifiedName(), QString::number(i));
+            tables << tableSql(int(i));
             rowids << QStringLiteral("t%1.rowid").arg(i);
+        }
+        if (where) {
+            if (const std::optional<TokenJoin> join = tokenJoinIn(*where)) {
+                out.sql = tokenJoinSql(*join, *where, orderBy, descending, columns, out);
+                return out;
+            }
         }
         QString sql =
             QStringLiteral("SELECT %1 FROM %2")
@@ -692,15 +870,11 @@ private:
             sql += QStringLiteral(" WHERE ") + expression(*where, out);
         // Rows equal in the sort column keep the tables' own order, so that the result
         // is the same every time.
-        QStringList order;
-        if (orderBy) {
-            QString key = expression(*orderBy, out);
-            if (orderBy->type == ValueType::Text)
-                key += QStringLiteral(" COLLATE DANISH");
-            order << key + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
-        }
-        order << rowids;
-        sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+        sql += QStringLiteral(" ORDER BY ");
+        if (orderBy)
+            sql += orderSql(expression(*orderBy, out), *orderBy, descending, rowids);
+        else
+            sql += rowids.join(QStringLiteral(", "));
         out.sql = sql;
         return out;
     }
@@ -718,6 +892,38 @@ private:
 
 TranslatedSql translateSql(const QString& localSql, const TableResolver& resolveTable) {
     return Parser(localSql, resolveTable).translate();
+}
+
+namespace {
+
+void bindAll(Statement& statement, const std::vector<TranslatedSql::Binding>& bindings,
+             const ParameterValues& valueOf, const QVariant& keys) {
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+        const TranslatedSql::Binding& binding = bindings[i];
+        const int position = int(i + 1);
+        if (binding.keys)
+            statement.bind(position, keys);
+        else if (binding.parameterName.isEmpty())
+            statement.bind(position, binding.constant);
+        else
+            statement.bind(position, valueOf(binding.parameterName));
+    }
+}
+
+} // namespace
+
+Statement prepareTranslated(sqlite3* db, const TranslatedSql& translated,
+                            const ParameterValues& valueOf) {
+    QVariant keys;
+    if (!translated.keysSql.isEmpty()) {
+        Statement keysStatement(db, translated.keysSql);
+        bindAll(keysStatement, translated.keysBindings, valueOf, QVariant());
+        if (keysStatement.step())
+            keys = keysStatement.value(0);
+    }
+    Statement statement(db, translated.sql);
+    bindAll(statement, translated.bindings, valueOf, keys);
+    return statement;
 }
 
 } // namespace engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "field_def.h"
+#include "statement.h"
 
 #include <QString>
 #include <QVariant>
@@ -24,12 +25,19 @@ struct StoredTable;
 // is passed through, and every constant is bound as a parameter.
 struct TranslatedSql {
     QString sql; // SQLite text with ?NNN parameters
-    // One entry per SQLite parameter, in order: a constant, or a named parameter.
+    // One entry per SQLite parameter, in order: a constant, a named parameter, or the
+    // value of the keys statement.
     struct Binding {
         QVariant constant;
         QString parameterName; // non-empty for :name
+        bool keys = false;
     };
     std::vector<Binding> bindings;
+    // A statement to run first, when not empty; its one value is bound where a binding
+    // says keys. (A search joining lists of keys to another table reads the keys wanted,
+    // with their rows, once instead of with every row.)
+    QString keysSql;
+    std::vector<Binding> keysBindings;
     // The result's columns in order, with their stored field definitions.
     std::vector<FieldDef> columns;
 };
@@ -39,5 +47,13 @@ using TableResolver = std::function<const StoredTable&(const QString& fileName)>
 
 // Throws engine::Error with a readable message for any text outside the dialect.
 TranslatedSql translateSql(const QString& localSql, const TableResolver& resolveTable);
+
+// The value of a named parameter; throws Error when it has none.
+using ParameterValues = std::function<QVariant(const QString& name)>;
+
+// Prepares a translation on a connection with every value bound, running its keys
+// statement first when it has one. Throws Error.
+Statement prepareTranslated(sqlite3* db, const TranslatedSql& translated,
+                            const ParameterValues& valueOf);
 
 } // namespace engine
