@@ -637,27 +637,38 @@ void TestSqlTranslator::deepestStatementsRunInSQLite() {
     QFETCH(QString, middle);
     QFETCH(QString, closing);
     QFETCH(QString, suffix);
-    int accepted = 0;
-    for (int n = 1; n <= 400; ++n) {
-        const QString where = prefix + opening.repeated(n) + middle + closing.repeated(n) + suffix;
-        TranslatedSql t;
-        try {
-            t = translate({"SELECT * FROM \"spolebox.db\"", "WHERE " + where});
-        } catch (const Error& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("too deeply")) ||
-                         e.message().contains(QStringLiteral("too many terms")),
-                     qPrintable(e.message()));
-            break;
+    // Alone, and beside a cast-list join, which is written out as more statements.
+    const QStringList heads{
+        "SELECT * FROM \"spolebox.db\" WHERE ",
+        "SELECT * FROM \"skuespillere.db\" , \"spolebox.db\" WHERE SkuespillereListe LIKE "
+        "'%*' + SkuespillerAutoIncStr + '*%' AND "};
+    for (const QString& head : heads) {
+        int accepted = 0;
+        for (int n = 1; n <= 400; ++n) {
+            const QString where =
+                prefix + opening.repeated(n) + middle + closing.repeated(n) + suffix;
+            TranslatedSql t;
+            try {
+                t = translate({head + where});
+            } catch (const Error& e) {
+                QVERIFY2(e.message().contains(QStringLiteral("too deeply")) ||
+                             e.message().contains(QStringLiteral("too many terms")),
+                         qPrintable(e.message()));
+                break;
+            }
+            accepted = n;
+            try {
+                Statement st(m_database->handle(), t.sql);
+                if (!t.keysSql.isEmpty())
+                    Statement keys(m_database->handle(), t.keysSql);
+            } catch (const Error& e) {
+                QFAIL(qPrintable(QStringLiteral("n = %1: %2").arg(n).arg(e.message())));
+            }
         }
-        accepted = n;
-        try {
-            Statement st(m_database->handle(), t.sql);
-        } catch (const Error& e) {
-            QFAIL(qPrintable(QStringLiteral("n = %1: %2").arg(n).arg(e.message())));
-        }
+        // The join takes a level of its own.
+        QVERIFY(accepted >= 4);
+        QVERIFY2(accepted < 400, "never refused");
     }
-    QVERIFY(accepted >= 5);
-    QVERIFY2(accepted < 400, "never refused");
 }
 
 QTEST_GUILESS_MAIN(TestSqlTranslator)
