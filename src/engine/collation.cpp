@@ -302,6 +302,19 @@ void sqlLikeFunction(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_int(context, sqlLike(text, pattern) ? 1 : 0);
 }
 
+// sb_like_upper(pattern, text): sb_like(pattern, sb_upper(text)), upper-casing into a
+// buffer of its own.
+void sqlLikeUpperFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    thread_local std::string buffer;
+    const std::string_view pattern = textArgument(argv[0]);
+    const std::string_view text = upperInto(buffer, textArgument(argv[1]));
+    sqlite3_result_int(context, sqlLike(text, pattern) ? 1 : 0);
+}
+
 // sb_match(value, pattern, prefix, caseInsensitive): a term of a table filter. An empty
 // field reads as empty text.
 void sqlMatch(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -409,6 +422,10 @@ void registerSqlFunctions(sqlite3* db) {
           sqlite3_create_function_v2(db, "sb_like", 2, flags, nullptr, sqlLikeFunction, nullptr,
                                      nullptr, nullptr),
           "sb_like");
+    check(db,
+          sqlite3_create_function_v2(db, "sb_like_upper", 2, flags, nullptr, sqlLikeUpperFunction,
+                                     nullptr, nullptr, nullptr),
+          "sb_like_upper");
     check(db,
           sqlite3_create_function_v2(db, "sb_match", 4, flags, nullptr, sqlMatch, nullptr, nullptr,
                                      nullptr),

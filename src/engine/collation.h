@@ -25,8 +25,9 @@ bool danishEqualsIgnoreCase(const QString& a, const QString& b);
 bool sqlLike(std::string_view text, std::string_view pattern);
 
 // Registers on a connection: the collation "DANISH", and the functions sb_upper(x),
-// sb_like(pattern, text) and sb_match(value, pattern, prefix, caseInsensitive), and the
-// table-valued sb_segments(text, delimiter).
+// sb_like(pattern, text), sb_like_upper(pattern, text) (the same on the text upper-cased),
+// sb_match(value, pattern, prefix, caseInsensitive), and the table-valued
+// sb_segments(text, delimiter, keys).
 void registerSqlFunctions(sqlite3* db);
 
 } // namespace engine

@@ -651,10 +651,15 @@ private:
         case Node::Kind::Compare:
             return QStringLiteral("(%1 %2 %3)").arg(child(0), node.name, child(1));
         case Node::Kind::Like: {
-            const QString text = child(0);
-            const QString pattern = child(1);
-            return QStringLiteral("%1sb_like(%2, %3)")
-                .arg(node.negated ? QStringLiteral("NOT ") : QString(), pattern, text);
+            const QString negation = node.negated ? QStringLiteral("NOT ") : QString();
+            const Node& text = *node.children[0];
+            // UPPER(x) LIKE p, the form of every search, in one call: no upper-cased copy
+            // of each row's text is handed back to SQLite.
+            if (text.kind == Node::Kind::Upper) {
+                const QString inner = expression(*text.children[0], out, depth + 1);
+                return QStringLiteral("%1sb_like_upper(%2, %3)").arg(negation, child(1), inner);
+            }
+            return QStringLiteral("%1sb_like(%2, %3)").arg(negation, child(1), child(0));
         }
         case Node::Kind::And:
         case Node::Kind::Or: {

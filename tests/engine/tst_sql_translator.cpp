@@ -265,6 +265,10 @@ void TestSqlTranslator::runs_data() {
         << QStringList{"SELECT * FROM \"spolebox.db\" WHERE UPPER(instruktor) LIKE '%'"}
         << QString() << titles
         << QStringList{"Alien", "Aliens", "Blade Runner", "Det forsømte forår", "Ådalen"};
+    QTest::newRow("upper-cased, not like; an empty field matches neither way")
+        << QStringList{"SELECT * FROM \"spolebox.db\"",
+                       "WHERE UPPER(instruktor) NOT LIKE '%SCOTT%' ORDER BY titel1"}
+        << QString() << titles << QStringList{"Aliens", "Det forsømte forår", "Ådalen"};
     QTest::newRow("unordered: the table's own order")
         << QStringList{"SELECT * FROM \"spolebox.db\""} << QString() << QStringList{"Titel1"}
         << QStringList{"Alien", "Aliens", "Blade Runner", "Det forsømte forår", "Ådalen", "Zorro"};
