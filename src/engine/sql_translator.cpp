@@ -620,11 +620,9 @@ private:
         };
         switch (node.kind) {
         case Node::Kind::Constant:
-            out.bindings.push_back(TranslatedSql::Binding{node.constant, QString()});
-            return QStringLiteral("?%1").arg(out.bindings.size());
+            return bound(node.constant, out);
         case Node::Kind::Parameter:
-            out.bindings.push_back(TranslatedSql::Binding{QVariant(), node.name});
-            return QStringLiteral("?%1").arg(out.bindings.size());
+            return placeholder(TranslatedSql::Binding{QVariant(), node.name}, out);
         case Node::Kind::Column:
             return columnSql(node.table, node.field);
         case Node::Kind::Upper:
@@ -751,9 +749,13 @@ private:
         return std::nullopt;
     }
 
-    static QString bound(const QVariant& value, TranslatedSql& out) {
-        out.bindings.push_back(TranslatedSql::Binding{value, QString()});
+    // Adds a binding and returns the SQLite parameter that stands for it.
+    static QString placeholder(TranslatedSql::Binding binding, TranslatedSql& out) {
+        out.bindings.push_back(std::move(binding));
         return QStringLiteral("?%1").arg(out.bindings.size());
+    }
+    static QString bound(const QVariant& value, TranslatedSql& out) {
+        return placeholder(TranslatedSql::Binding{value, QString()}, out);
     }
 
     QString tableSql(int table) const {
@@ -825,8 +827,7 @@ private:
 
         writeKeysStatement(join, where, out);
         const QString delimiter = bound(join.delimiter, out);
-        out.bindings.push_back(TranslatedSql::Binding{QVariant(), QString(), true});
-        const QString keys = QStringLiteral("?%1").arg(out.bindings.size());
+        const QString keys = placeholder(TranslatedSql::Binding{QVariant(), QString(), true}, out);
         const QString found =
             QStringLiteral("%1 FROM %2 CROSS JOIN sb_segments(%3, %4, %5) AS piece CROSS JOIN %6 "
                            "WHERE t%7.rowid = piece.keyrow AND %8")
