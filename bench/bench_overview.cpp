@@ -14,22 +14,19 @@
 #include "big_catalogue.h"
 #include "data/Databoxunit.h"
 #include "data/schema.h"
+#include "data_module_world.h"
 #include "engine/database.h"
 #include "engine/session.h"
-#include "framework/message_box.h"
 #include "overview/BaandOversigtFormUnit.h"
 #include "overview/ProgressBarFormUnit.h"
 #include "overview/tape_rows_view.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <unistd.h>
 
@@ -63,26 +60,10 @@ void fill(const QString& directory) {
 }
 
 // One catalogue, one data module and one progress window for the whole run.
-struct World {
-    QTemporaryDir root;
-    std::unique_ptr<engine::Session> session;
-    std::unique_ptr<framework::ScopedMessageHandler> messages;
-    std::unique_ptr<TDataBox> box;
+struct World : DataModuleWorld {
     std::unique_ptr<TProgressBarForm> progress;
 
-    World() {
-        const QString dir = root.filePath(QStringLiteral("DATA"));
-        QDir().mkpath(dir);
-        fill(dir);
-        session = std::make_unique<engine::Session>(root.filePath(QStringLiteral("engine.ini")));
-        messages = std::make_unique<framework::ScopedMessageHandler>(
-            [](const framework::MessageRequest& r) {
-                std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-                return r.defaultButton;
-            });
-        box = std::make_unique<TDataBox>(*session, root.path() + u'/');
-        if (!box->opened())
-            std::exit(1);
+    World() : DataModuleWorld(fill) {
         box->SystemTable().open();
         progress = std::make_unique<TProgressBarForm>();
     }

@@ -8,19 +8,16 @@
 
 #include "data/Databoxunit.h"
 #include "data/schema.h"
+#include "data_module_world.h"
 #include "engine/database.h"
 #include "engine/datetime.h"
 #include "engine/session.h"
-#include "framework/message_box.h"
 #include "printing/PrintOversigtRepUnit.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <memory>
 #include <random>
 #include <sys/resource.h>
@@ -77,28 +74,10 @@ void fill(const QString& directory) {
 }
 
 // One catalogue, data module and report for the whole run.
-struct World {
-    QTemporaryDir root;
-    std::unique_ptr<engine::Session> session;
-    std::unique_ptr<framework::ScopedMessageHandler> messages;
-    std::unique_ptr<TDataBox> box;
+struct World : DataModuleWorld {
     std::unique_ptr<TPrintOversigtRepForm> report;
 
-    World() {
-        const QString dir = root.filePath(QStringLiteral("DATA"));
-        QDir().mkpath(dir);
-        fill(dir);
-        session = std::make_unique<engine::Session>(root.filePath(QStringLiteral("engine.ini")));
-        messages = std::make_unique<framework::ScopedMessageHandler>(
-            [](const framework::MessageRequest& r) {
-                std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-                return r.defaultButton;
-            });
-        box = std::make_unique<TDataBox>(*session, root.path() + u'/');
-        if (!box->opened())
-            std::exit(1);
-        report = std::make_unique<TPrintOversigtRepForm>(*box);
-    }
+    World() : DataModuleWorld(fill) { report = std::make_unique<TPrintOversigtRepForm>(*box); }
 };
 
 World& world() {

@@ -12,17 +12,15 @@
 #include "data/Databoxunit.h"
 #include "data/cast_filter.h"
 #include "data/schema.h"
+#include "data_module_world.h"
 #include "engine/database.h"
 #include "engine/error.h"
 #include "engine/session.h"
 #include "engine/table.h"
-#include "framework/message_box.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -33,28 +31,11 @@ constexpr int kActors = 10000;
 const QString kAlias = QString::fromUtf8(schema::kAlias);
 
 // One catalogue and one data module for the whole run.
-struct World {
-    QTemporaryDir root;
-    std::unique_ptr<engine::Session> session;
-    std::unique_ptr<framework::ScopedMessageHandler> messages;
-    std::unique_ptr<TDataBox> box;
-    int messagesShown = 0;
-
-    World() {
-        const QString dir = root.filePath(QStringLiteral("DATA"));
-        QDir().mkpath(dir);
-        fillBigCatalogue(dir, BigCatalogueSize{kTapes, kPerTape, kActors});
-        session = std::make_unique<engine::Session>(root.filePath(QStringLiteral("engine.ini")));
-        messages = std::make_unique<framework::ScopedMessageHandler>(
-            [this](const framework::MessageRequest& r) {
-                std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
-                ++messagesShown;
-                return r.defaultButton;
-            });
-        box = std::make_unique<TDataBox>(*session, root.path() + u'/');
-        if (!box->opened())
-            std::exit(1);
-    }
+struct World : DataModuleWorld {
+    World()
+        : DataModuleWorld([](const QString& directory) {
+              fillBigCatalogue(directory, BigCatalogueSize{kTapes, kPerTape, kActors});
+          }) {}
 };
 
 World& world() {
