@@ -1,0 +1,15 @@
+#include "tool_output.h"
+
+namespace tool {
+
+QTextStream& out() {
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream& err() {
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+} // namespace tool
