@@ -10,8 +10,13 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <csignal>
+#include <linux/capability.h>
 #include <map>
 #include <set>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,8 +26,34 @@ struct ToolResult {
     QString errors;
 };
 
-ToolResult runTool(const QStringList& arguments) {
+// How the tool's process is held back so that its writes really fail.
+struct Restraint {
+    // Files may grow no larger (bytes; 0: no limit): the write that would pass it fails as
+    // on a full disk.
+    qint64 fileSizeLimit = 0;
+    // Folder permissions hold even for root: root runs without its right to override them.
+    bool obeyPermissions = false;
+};
+
+// Exit code of a child that could not be restrained as asked.
+constexpr int kNotRestrained = 77;
+
+ToolResult runTool(const QStringList& arguments, const Restraint& restraint = {}) {
     QProcess process;
+    process.setChildProcessModifier([restraint] {
+        if (restraint.fileSizeLimit > 0) {
+            std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead of a kill
+            const rlimit limit{rlim_t(restraint.fileSizeLimit), rlim_t(restraint.fileSizeLimit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(kNotRestrained);
+        }
+        if (restraint.obeyPermissions && ::geteuid() == 0) {
+            for (int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+                if (::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0) != 0)
+                    ::_exit(kNotRestrained);
+            }
+        }
+    });
     process.start(QStringLiteral(SPOLEBOX_CATALOGUE_TOOL), arguments);
     ToolResult result;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
@@ -58,6 +89,8 @@ private Q_SLOTS:
     void createMakesSixEmptyTables();
     void createRefusesAnExistingTable_data();
     void createRefusesAnExistingTable();
+    void createFailureLeavesNothing_data();
+    void createFailureLeavesNothing();
     void usageErrors_data();
     void usageErrors();
     void sampleHasTheStatedRows();
@@ -89,6 +122,12 @@ void TestCatalogueTool::createRefusesAnExistingTable_data() {
     QTest::newRow("recordings in lower case") << QStringLiteral("spolebox.db") << false;
     QTest::newRow("settings in upper case") << QStringLiteral("SYSTEM.DB") << true;
     QTest::newRow("tapes") << QStringLiteral("Bånd.db") << false;
+    // A journal left by a crash would bring its rows back into the new tables.
+    QTest::newRow("a journal of the categories") << QStringLiteral("Kategori.db-wal") << false;
+    QTest::newRow("shared memory of the tapes, other case")
+        << QStringLiteral("bÅND.DB-SHM") << false;
+    QTest::newRow("rollback journal of the recordings")
+        << QStringLiteral("SPOLEBOX.db-journal") << true;
 }
 
 void TestCatalogueTool::createRefusesAnExistingTable() {
@@ -113,7 +152,63 @@ void TestCatalogueTool::createRefusesAnExistingTable() {
     QVERIFY(result.exitCode != 0);
     QVERIFY(result.exitCode != -1);
     QVERIFY(!result.errors.isEmpty());
+    if (!existingFile.isEmpty())
+        QVERIFY2(result.errors.contains(existingFile), qPrintable(result.errors));
     QCOMPARE(snapshot(dir.path()), before);
+}
+
+void TestCatalogueTool::createFailureLeavesNothing_data() {
+    QTest::addColumn<bool>("folderExists"); // else the tool makes it (under a parent that exists)
+    QTest::addColumn<bool>("sample");
+    QTest::addColumn<qint64>("fileSizeLimit");
+    QTest::addColumn<bool>("readOnly"); // the folder, or the parent it would be made in
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("no space for the first table") << true << false << 8192LL << false << "no space";
+    QTest::newRow("no space while filling the sample")
+        << true << true << 24576LL << false << "no space";
+    QTest::newRow("no space in a folder it made")
+        << false << false << 8192LL << false << "no space";
+    QTest::newRow("read-only folder") << true << false << 0LL << true << "no permission";
+    QTest::newRow("folder in a read-only parent")
+        << false << true << 0LL << true << "no permission";
+}
+
+void TestCatalogueTool::createFailureLeavesNothing() {
+    QFETCH(bool, folderExists);
+    QFETCH(bool, sample);
+    QFETCH(qint64, fileSizeLimit);
+    QFETCH(bool, readOnly);
+    QFETCH(QString, cause);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QDir parent(root.path());
+    QVERIFY(parent.mkdir(QStringLiteral("parent")) && parent.cd(QStringLiteral("parent")));
+    const QString folder = parent.filePath(QStringLiteral("catalogue"));
+    if (folderExists)
+        QVERIFY(parent.mkdir(QStringLiteral("catalogue")));
+    const QString locked = folderExists ? folder : parent.path();
+    const auto writable = QFile::permissions(locked);
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+
+    QStringList arguments{QStringLiteral("create")};
+    if (sample)
+        arguments << QStringLiteral("--sample");
+    arguments << folder;
+    const ToolResult result = runTool(arguments, {fileSizeLimit, readOnly});
+    QFile::setPermissions(locked, writable);
+    if (result.exitCode == kNotRestrained)
+        QSKIP("this process may not restrain the tool's writes");
+
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.errors.contains(cause), qPrintable(result.errors));
+    QVERIFY2(!result.errors.contains(QStringLiteral(".creating")), qPrintable(result.errors));
+    // Nothing made stays behind: no table, no journal, no half-made file, no new folder.
+    QCOMPARE(parent.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             folderExists ? QStringList{QStringLiteral("catalogue")} : QStringList{});
+    if (folderExists)
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{});
 }
 
 void TestCatalogueTool::usageErrors_data() {
