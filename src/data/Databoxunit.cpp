@@ -165,20 +165,17 @@ bool TDataBox::baandnavnexist(const QString& name) {
 }
 
 QString TDataBox::findstarttid() {
-    tapetime::Minutes t = 0;
+    std::vector<tapetime::Stretch> recordings;
     {
         OpenedFor opened(m_videoTableBaand);
         engine::Field& start = m_videoTableBaand.fieldByName(QStringLiteral("Starttid"));
         engine::Field& length = m_videoTableBaand.fieldByName(QStringLiteral("SpilletidSP"));
-        for (m_videoTableBaand.first(); !m_videoTableBaand.eof(); m_videoTableBaand.next()) {
-            // A recording that starts exactly at t continues the run.
-            if (tapetime::minuteValue(start.asFloat()) > t)
-                break;
-            t = tapetime::minuteValue(start.asFloat() + length.asFloat());
-        }
+        for (m_videoTableBaand.first(); !m_videoTableBaand.eof(); m_videoTableBaand.next())
+            recordings.push_back({tapetime::minuteValue(start.asFloat()),
+                                  tapetime::minuteValue(start.asFloat() + length.asFloat())});
     }
     return engine::formatDateTime(engine::formatSettings().longTimeFormat,
-                                  tapetime::minutesToDayFraction(t));
+                                  tapetime::minutesToDayFraction(tapetime::runEnd(recordings)));
 }
 
 bool TDataBox::Timecheckok() {

@@ -2,6 +2,7 @@
 
 #include "engine/datetime.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tapetime {
@@ -38,6 +39,22 @@ bool overlaps(Minutes start, Minutes end, Minutes otherStart, Minutes otherEnd) 
         return true;
     // Starts inside the other.
     return start > otherStart && start < otherEnd;
+}
+
+Minutes runEnd(std::vector<Stretch> recordings) {
+    std::stable_sort(recordings.begin(), recordings.end(), [](const Stretch& a, const Stretch& b) {
+        const bool aEmpty = a.end == a.start;
+        const bool bEmpty = b.end == b.start;
+        return a.start != b.start ? a.start < b.start : aEmpty && !bEmpty;
+    });
+    Minutes t = 0;
+    for (const Stretch& r : recordings) {
+        // A recording that starts exactly at t continues the run.
+        if (r.start > t)
+            break;
+        t = r.end;
+    }
+    return t;
 }
 
 } // namespace tapetime

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <vector>
 
 // How a recording is measured on its tape: minute values of times of day, the tape time of
 // a recording from its playing time and speed, and when two stretches of tape overlap.
@@ -26,5 +27,16 @@ QVariant tapeTime(const QVariant& playingTime, const QString& speed);
 // Whether the stretch [start, end) of the recording being posted collides with another
 // recording of the tape that starts at otherStart and ends at otherEnd.
 bool overlaps(Minutes start, Minutes end, Minutes otherStart, Minutes otherEnd);
+
+// Where a recording lies on its tape, in minutes: from start up to, not including, end.
+struct Stretch {
+    Minutes start = 0;
+    Minutes end = 0;
+};
+
+// The end of the unbroken run of recordings from the start of the tape: the first free
+// start time. Recordings are taken by start; of those sharing a start, the ones of zero
+// length come first, so that a longer one decides where the run goes on.
+Minutes runEnd(std::vector<Stretch> recordings);
 
 } // namespace tapetime

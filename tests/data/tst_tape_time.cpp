@@ -132,6 +132,11 @@ private Q_SLOTS:
         QTest::newRow("overlapping run") << Layout{"0:00+1:00", "0:30+1:00"} << "01:30:00";
         QTest::newRow("later gap never proposed")
             << Layout{"0:00+0:20", "0:20+0:10", "1:00+0:10", "2:00+0:10"} << "00:30:00";
+        // A zero-length recording may share its start with another; the run goes on past both.
+        QTest::newRow("zero length stored after its neighbour")
+            << Layout{"0:30+0:30", "0:30+0:00", "0:00+0:30"} << "01:00:00";
+        QTest::newRow("zero length stored before its neighbour")
+            << Layout{"0:30+0:00", "0:30+0:30", "0:00+0:30"} << "01:00:00";
     }
     void proposal() {
         QFETCH(Layout, layout);
@@ -148,6 +153,10 @@ private Q_SLOTS:
         QVERIFY(f.box->baandnavnexist(QStringLiteral("T1")));
         QCOMPARE(f.box->findstarttid(), proposal);
         QVERIFY(!f.box->VideoTableBaand().isActive());
+        // A proposal never lies inside a recording: one posted there passes the check.
+        f.startRecording(QStringLiteral("T1"), proposal, QStringLiteral("0:01"));
+        QVERIFY(f.post());
+        QVERIFY(!f.messages.texts().contains(kOverlap));
     }
 
     void proposalIgnoresLetterCaseOfTapeNames() {
