@@ -117,6 +117,24 @@ void TPrintOversigtRepForm::QuickRep1AfterPrint() {
     Query1.close();
 }
 
+bool TPrintOversigtRepForm::hasRecordings(const OversigtChoice& choice) {
+    // The first row answers; the order does not matter for that.
+    OversigtChoice unsorted = choice;
+    unsorted.sortIndex = -1;
+    QuickRep1BeforePrint(unsorted);
+    struct AfterPrint {
+        TPrintOversigtRepForm& report;
+        ~AfterPrint() { report.QuickRep1AfterPrint(); }
+    } afterPrint{*this};
+    struct FirstRow {};
+    try {
+        Query1.forEachRow([](const engine::Query&) { throw FirstRow{}; });
+    } catch (const FirstRow&) {
+        return true;
+    }
+    return false;
+}
+
 int TPrintOversigtRepForm::generate(const OversigtChoice& choice, QPagedPaintDevice& device) {
     QuickRep1BeforePrint(choice);
     struct AfterPrint {

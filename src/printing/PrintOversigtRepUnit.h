@@ -36,6 +36,8 @@ public:
     // After the report is done, however it ended.
     void QuickRep1AfterPrint();
 
+    // Whether the choice finds any recording; a report without one has no pages.
+    bool hasRecordings(const OversigtChoice& choice);
     // Draws the report for the choice onto device; returns the number of pages (none when
     // the query finds no recordings).
     int generate(const OversigtChoice& choice, QPagedPaintDevice& device);

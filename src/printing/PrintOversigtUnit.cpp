@@ -1,6 +1,7 @@
 #include "PrintOversigtUnit.h"
 
 #include "data/Databoxunit.h"
+#include "framework/message_box.h"
 #include "framework/printer_service.h"
 
 #include <QButtonGroup>
@@ -83,11 +84,23 @@ void TPrintOversigtForm::FormShow() {
     }
 }
 
+bool TPrintOversigtForm::choiceHasRecordings() {
+    if (m_report.hasRecordings(choice()))
+        return true;
+    // Without a word the user would take an old file or an empty preview for the report.
+    framework::notice(QStringLiteral("Der er ingen optagelser at udskrive."));
+    return false;
+}
+
 void TPrintOversigtForm::VisBtnClick() {
+    if (!choiceHasRecordings())
+        return;
     m_report.preview(choice(), this);
 }
 
 void TPrintOversigtForm::UdskrivBtnClick() {
+    if (!choiceHasRecordings())
+        return; // the options stay open for another choice
     printers().setPrinterIndex(ComboBox1->currentIndex());
     printers().setCopies(Antalkopier->text().toInt());
     QPrinter printer(QPrinter::HighResolution);

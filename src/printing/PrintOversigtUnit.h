@@ -32,6 +32,9 @@ public:
     void UdskrivBtnClick() override;
 
 private:
+    // False, after telling the user, when the choice holds no recording to print.
+    bool choiceHasRecordings();
+
     TDataBox& m_data;
     TPrintOversigtRepForm& m_report;
     QButtonGroup* m_sortButtons = nullptr;

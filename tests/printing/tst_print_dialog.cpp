@@ -1,4 +1,5 @@
 #include "../data/databox_fixture.h"
+#include "../framework/modal_box_answer.h"
 #include "fake_printer_service.h"
 #include "framework/up_down.h"
 #include "printing/PrintOversigtRepUnit.h"
@@ -10,6 +11,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -345,6 +347,7 @@ private Q_SLOTS:
     void printingCancelledStaysOpen() {
         OverviewWindows w;
         QVERIFY(w.data.ok());
+        w.data.writeRecording({{QStringLiteral("Titel1"), QStringLiteral("Vertigo")}});
         bool stillOpen = false;
         whenModal<TPrintOversigtForm>([&stillOpen](TPrintOversigtForm* shown) {
             shown->UdskrivBtn->click();
@@ -354,6 +357,69 @@ private Q_SLOTS:
         QCOMPARE(w.form->exec(), int(QDialog::Rejected));
         QCOMPARE(w.printers.prepared, 1);
         QVERIFY(stillOpen);
+    }
+
+    // A choice without recordings would give no pages: before a file is asked for or the
+    // preview opens, one notice says so; nothing is written and the options stay open.
+    void emptySelectionTold_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("groupsWithoutRecordings"); // else an empty catalogue
+        QTest::newRow("print, empty catalogue") << QStringLiteral("UdskrivBtn") << false;
+        QTest::newRow("print, groups without recordings") << QStringLiteral("UdskrivBtn") << true;
+        QTest::newRow("preview, empty catalogue") << QStringLiteral("VisBtn") << false;
+        QTest::newRow("preview, groups without recordings") << QStringLiteral("VisBtn") << true;
+    }
+    void emptySelectionTold() {
+        QFETCH(QString, button);
+        QFETCH(bool, groupsWithoutRecordings);
+        OverviewWindows w;
+        QVERIFY(w.data.ok());
+        if (groupsWithoutRecordings) {
+            w.addGroup(QStringLiteral("Spillefilm"));
+            w.addGroup(QStringLiteral("Musik"));
+            w.data.writeRecording({{QStringLiteral("Titel1"), QStringLiteral("Vertigo")},
+                                   {QStringLiteral("Gruppe"), 2}});
+        }
+        QTemporaryDir dir;
+        w.printers.pdfFile = dir.filePath(QStringLiteral("oversigt.pdf"));
+        QFile old(w.printers.pdfFile);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old report") > 0);
+        old.close();
+        framework::ScopedMessageHandler realBoxes{framework::MessageHandler{}};
+        // A preview that opens all the same is closed again, so that the test goes on.
+        bool previewShown = false;
+        QTimer previewCloser;
+        connect(&previewCloser, &QTimer::timeout, this, [&] {
+            if (auto* preview =
+                    qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+                previewShown = true;
+                preview->reject();
+            }
+        });
+        previewCloser.start(10);
+
+        std::shared_ptr<SeenBox> seen;
+        bool optionsOpenAfter = false;
+        whenModal<TPrintOversigtForm>([&](TPrintOversigtForm* shown) {
+            if (groupsWithoutRecordings)
+                shown->CheckListBox1->item(1)->setCheckState(Qt::Unchecked);
+            seen = answerNextBox(QStringLiteral("OK"));
+            shown->findChild<QPushButton*>(button)->click();
+            optionsOpenAfter = shown->isVisible();
+            shown->AnnullerBtn->click();
+        });
+        w.form->exec();
+        QVERIFY(seen && seen->seen);
+        QCOMPARE(seen->caption, QStringLiteral("OBS"));
+        QCOMPARE(seen->text, QStringLiteral("Der er ingen optagelser at udskrive."));
+        QCOMPARE(seen->icon, QMessageBox::Information);
+        QCOMPARE(seen->buttons, QStringList{QStringLiteral("OK")});
+        QCOMPARE(w.printers.prepared, 0);
+        QVERIFY(!previewShown);
+        QVERIFY(optionsOpenAfter);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old report"));
+        QVERIFY(!w.report->Query1.isActive());
     }
 
     // "Vis udskrift" shows the preview modally under the report's title; the options stay.
