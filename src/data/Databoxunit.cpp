@@ -10,6 +10,7 @@
 #include "framework/message_box.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 
 QString ProgramDir;
@@ -19,6 +20,13 @@ QString programFileDirectory() {
     if (!dir.endsWith(u'/'))
         dir += u'/';
     return dir;
+}
+
+void reportOpenFailure(const std::exception& error) {
+    const auto* engineError = dynamic_cast<const engine::Error*>(&error);
+    qWarning().noquote() << "Spolebox:"
+                         << (engineError ? engineError->message()
+                                         : QString::fromUtf8(error.what()));
 }
 
 namespace {
@@ -134,7 +142,8 @@ bool TDataBox::OpenAllTables() {
         if (!m_session.aliasExists(kAlias))
             m_session.addAlias(kAlias, m_programDir + QStringLiteral("DATA"),
                                QStringLiteral("PARADOX"));
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        reportOpenFailure(error);
         framework::errorMessage(kAliasFailed);
         return false;
     }
@@ -145,7 +154,8 @@ bool TDataBox::OpenAllTables() {
             table->open();
         m_catalogue = m_session.database(kAlias);
         m_actorsStored = &m_catalogue->table(schema::actors().fileName);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        reportOpenFailure(error);
         framework::errorMessage(kOpenFailed);
         return false;
     }

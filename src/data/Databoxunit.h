@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <exception>
 #include <memory>
 
 namespace engine {
@@ -19,6 +20,10 @@ struct StoredTable;
 extern QString ProgramDir;
 // The directory of the running program file, with its trailing separator.
 QString programFileDirectory();
+
+// Writes why the catalogue could not be opened to standard error: the engine's own text,
+// which the user is spared (the message box says it in Danish).
+void reportOpenFailure(const std::exception& error);
 
 // The data module: owns the catalogue's shared datasets for the program's whole life and
 // runs the recording rules on their events, whichever window causes them.

@@ -32,10 +32,10 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QPushButton>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QThread>
 #include <QTimer>
@@ -129,34 +129,47 @@ void TMainForm::CreateOpenAll() {
     splash->show();
     QCoreApplication::processEvents();
 
-    m_dataBox = std::make_unique<TDataBox>(*m_options.session, m_options.programDir);
-    bool ready = m_dataBox->opened();
-    if (ready) {
-        connect(m_dataBox.get(), &TDataBox::statusBarTextChanged, this, &TMainForm::setStatusText);
-        connect(m_dataBox.get(), &TDataBox::focusBaandnavnEdit, this, [this] {
-            if (BaandnavnEdit->isVisible() && BaandnavnEdit->isEnabled())
-                BaandnavnEdit->setFocus(Qt::OtherFocusReason);
-        });
-        setStatusText(m_dataBox->statusBarText());
-        ready = framework::guarded([this] {
+    // One message for any failure, the data module's own or a later one; the engine's text
+    // goes to standard error only.
+    bool ready = false;
+    try {
+        m_dataBox = std::make_unique<TDataBox>(*m_options.session, m_options.programDir);
+        ready = m_dataBox->opened(); // when not, it has told the user
+        if (ready) {
+            connect(m_dataBox.get(), &TDataBox::statusBarTextChanged, this,
+                    &TMainForm::setStatusText);
+            connect(m_dataBox.get(), &TDataBox::focusBaandnavnEdit, this, [this] {
+                if (BaandnavnEdit->isVisible() && BaandnavnEdit->isEnabled())
+                    BaandnavnEdit->setFocus(Qt::OtherFocusReason);
+            });
+            setStatusText(m_dataBox->statusBarText());
             m_dataBox->BaandTable().open();
             m_dataBox->SystemTable().open();
-        });
-        if (!ready)
-            framework::errorMessage(
-                QStringLiteral("Kan ikke åbne datafiler. Kontakt evt. Kvistholm for support."));
+            createWindows();
+            bindControls();
+        }
+    } catch (const std::exception& error) {
+        ready = false;
+        reportOpenFailure(error);
+        framework::errorMessage(
+            QStringLiteral("Kan ikke åbne datafiler. Kontakt evt. Kvistholm for support."));
     }
     if (!ready) {
         splash->hide();
         splash->deleteLater();
+        // The windows made so far work on the data module: they go first, the last made first.
+        const QWidget* made[] = {PrintOversigtForm, PrintOversigtRepForm, OpsaetningForm,
+                                 ProgressBarForm,   GenerelSearchForm,    SkuespillerSearchForm,
+                                 BaandForm,         BaandtypeForm,        GrupperForm,
+                                 KategoriForm,      SkuespillerForm};
+        for (const QWidget* window : made)
+            delete window;
         m_dataBox.reset();
         m_opening = false;
         m_closing = true;
         Q_EMIT catalogueFailed();
         return;
     }
-    createWindows();
-    bindControls();
     m_opened = true;
     m_opening = false;
 

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -61,6 +62,7 @@ private Q_SLOTS:
     void opensCatalogueAndShowsCount();
     void splashHasNoCloseButton();
     void aliasAddedOnFirstStartOnly();
+    void aliasWithoutTablesEndsProgram_data();
     void aliasWithoutTablesEndsProgram();
     void aboutBoxClosesOnlyThroughLuk();
     void newRecordingDefaults();
@@ -159,8 +161,30 @@ void TestMainWindow::aliasAddedOnFirstStartOnly() {
     QCOMPARE(file.readAll(), before);
 }
 
+void TestMainWindow::aliasWithoutTablesEndsProgram_data() {
+    QTest::addColumn<QString>("missing"); // the table left out ("*": all of them)
+    QTest::addColumn<bool>("damaged");    // there, but not a table
+    QTest::newRow("no tables") << "*" << false;
+    QTest::newRow("no recordings") << "Spolebox.DB" << false;
+    QTest::newRow("no settings") << "System.db" << false;
+    QTest::newRow("damaged settings") << "System.db" << true;
+}
+
+// Every failure to open the catalogue shows one message, in Danish; the engine's own text
+// goes to standard error only.
 void TestMainWindow::aliasWithoutTablesEndsProgram() {
+    QFETCH(QString, missing);
+    QFETCH(bool, damaged);
     TempCatalogue catalogue(TempCatalogue::Contents::NoTables);
+    for (const engine::TableDef* def : schema::allTables()) {
+        if (missing != u'*' && def->fileName != missing)
+            catalogue.createTable(*def);
+    }
+    if (damaged) {
+        QFile file(catalogue.filePath(missing));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(4096, 'x')) > 0);
+    }
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Spolebox: .+")));
     MessageLog log;
     MainWindowFixture main(catalogue);
     QTRY_VERIFY(main.failed);
