@@ -128,7 +128,8 @@ void TestMainWindow::aliasAddedOnFirstStartOnly() {
         options.session = &session;
         options.programDir = dir;
         options.splashWaitMs = 0;
-        options.instanceServerName = QStringLiteral("spolebox-test-alias");
+        options.instanceServerName =
+            QStringLiteral("spolebox-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
         auto form = std::make_unique<TMainForm>(options);
         onNextModal<TAboutForm>([](TAboutForm* about) { about->LukButton->click(); });
         form->show();
