@@ -33,12 +33,15 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
+#include <QDialog>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 TMainForm::TMainForm(const MainFormOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options) {
@@ -353,6 +356,41 @@ bool TMainForm::FormCloseQuery() {
     m_dataBox->SystemTable().close();
     m_dataBox->KategoriTable().close();
     return true;
+}
+
+void TMainForm::endBySignal() {
+    // Nobody may be at the screen: no box may wait for an answer.
+    framework::setMessageHandler([](const framework::MessageRequest& request) {
+        qWarning().noquote() << "Spolebox:" << request.caption << "-" << request.text;
+        const auto& buttons = request.buttons;
+        for (framework::MessageButton cautious :
+             {framework::MessageButton::Cancel, framework::MessageButton::No}) {
+            if (std::find(buttons.begin(), buttons.end(), cautious) != buttons.end())
+                return cautious;
+        }
+        return buttons.empty() ? framework::MessageButton::Ok : buttons.front();
+    });
+    // An open dialog closes as its own close would (the registers post their edits); the
+    // main window closes once its modal loop has ended.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->done(QDialog::Rejected);
+        else
+            modal->close();
+        QTimer::singleShot(0, this, &TMainForm::endBySignal);
+        return;
+    }
+    if (m_opening || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(10, this, &TMainForm::endBySignal);
+        return;
+    }
+    if (!close()) {
+        // The rules refused the edit and have said why: drop it, then close.
+        if (m_dataBox)
+            framework::guarded([this] { m_dataBox->VideoTable().cancel(); });
+        close();
+    }
+    QCoreApplication::exit(0);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

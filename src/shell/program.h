@@ -1,4 +1,10 @@
 #pragma once
 
+class TMainForm;
+
 // The program entry: builds the application and its main window and runs the message loop.
 int runSpolebox(int argc, char** argv);
+
+// From now on SIGTERM and SIGHUP (logout, shutdown, kill, the terminal closing) end the
+// program as closing form does (TMainForm::endBySignal), from the event loop.
+void endOnSignals(TMainForm& form);
