@@ -13,9 +13,9 @@ namespace {
 // Deeper nesting of parentheses, NOT and UPPER is refused: the parser and the tree it
 // builds recurse once per level.
 constexpr int kMaxNesting = 100;
-// What SQLite itself accepts: at most this many columns, constants and parameters (an
-// expression tree at most 1000 deep).
-constexpr int kMaxOperands = 250;
+// SQLite refuses an expression tree more than 1000 deep, and a chain of + is written as
+// one such chain (unlike AND and OR, adding numbers is not the same in any grouping).
+constexpr std::size_t kMaxJoined = 50;
 
 const char* const kKeywords[] = {"SELECT", "FROM", "WHERE", "ORDER", "BY",   "ASC",
                                  "DESC",   "AND",  "OR",    "NOT",   "LIKE", "UPPER"};
@@ -262,6 +262,8 @@ private:
         node->children.push_back(std::move(first));
         while (acceptSymbol("+")) {
             const qsizetype position = peek().position;
+            if (node->children.size() == kMaxJoined)
+                failAt(m_source, position, QStringLiteral("too many terms joined by +"));
             NodePtr next = primary();
             requireValue(*next, position);
             if (next->type != ValueType::Number)
@@ -284,7 +286,6 @@ private:
             return constant(token.number, ValueType::Number);
         case TokenKind::Parameter: {
             advance();
-            countOperand(token.position);
             NodePtr node = makeNode(Node::Kind::Parameter, ValueType::Text);
             node->name = token.text;
             return node;
@@ -316,13 +317,7 @@ private:
         unexpected(QStringLiteral("a column, a text, a number or a parameter"));
     }
 
-    void countOperand(qsizetype position) {
-        if (++m_operands > kMaxOperands)
-            failAt(m_source, position, QStringLiteral("the statement has too many terms"));
-    }
-
     NodePtr constant(const QVariant& value, ValueType type) {
-        countOperand(peek().position);
         NodePtr node = makeNode(Node::Kind::Constant, type);
         node->constant = value;
         return node;
@@ -367,7 +362,6 @@ private:
         const Token& name = peek();
         if (name.kind != TokenKind::Word || isKeyword(name))
             unexpected(QStringLiteral("a column name"));
-        countOperand(name.position);
         advance();
         NodePtr node;
         for (std::size_t i = 0; i < m_tables.size(); ++i) {
@@ -398,7 +392,6 @@ private:
     const TableResolver& m_resolve;
     std::vector<Source> m_tables;
     int m_depth = 0;
-    int m_operands = 0;
 };
 
 } // namespace

@@ -8,6 +8,12 @@ namespace engine::sql {
 
 namespace {
 
+// Guards against a statement that would fill the memory: its text is read whole, and each
+// token and the tree built from it take some hundred bytes. A report on every group of a
+// catalogue of 100,000 groups takes about 400,000 tokens.
+constexpr qsizetype kMaxLength = 16 * 1024 * 1024;
+constexpr std::size_t kMaxTokens = 1'000'000;
+
 // "line 2, column 7" for a position in the statement's text.
 QString placeOf(const QString& source, qsizetype position) {
     int line = 1;
@@ -36,6 +42,8 @@ public:
     explicit Tokenizer(const QString& source) : m_source(source) {}
 
     std::vector<Token> run() {
+        if (m_source.size() > kMaxLength)
+            tooLong();
         std::vector<Token> tokens;
         for (;;) {
             while (!atEnd() && current().isSpace())
@@ -46,11 +54,20 @@ public:
                 tokens.push_back(end);
                 return tokens;
             }
+            if (tokens.size() == kMaxTokens)
+                tooLong();
             tokens.push_back(next());
         }
     }
 
 private:
+    [[noreturn]] static void tooLong() {
+        throw Error(QStringLiteral("SQL error: the statement is too long to be run (more than "
+                                   "%1 characters or %2 words, numbers and signs)")
+                        .arg(kMaxLength)
+                        .arg(kMaxTokens));
+    }
+
     bool atEnd() const { return m_pos >= m_source.size(); }
     QChar current() const { return m_source.at(m_pos); }
     QChar at(qsizetype pos) const { return pos < m_source.size() ? m_source.at(pos) : QChar(); }

@@ -2,7 +2,9 @@
 
 #include "database.h"
 #include "error.h"
+#include "sql_chains.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace engine::sql {
@@ -12,6 +14,8 @@ namespace {
 // What SQLite itself accepts: parentheses and calls nested at most this deep in the
 // written text (its parser's stack holds about a hundred entries).
 constexpr int kMaxSqlDepth = 16;
+// The values SQLite binds to one statement at most (unless built with a higher limit).
+constexpr std::size_t kMaxBindings = 32766;
 
 class SqlWriter {
 public:
@@ -77,19 +81,35 @@ private:
             return QStringLiteral("%1sb_like(%2, %3)").arg(negation, child(1), child(0));
         }
         case Node::Kind::And:
-        case Node::Kind::Or: {
-            QStringList parts;
-            for (std::size_t i = 0; i < node.children.size(); ++i)
-                parts << child(i);
-            return u'(' +
-                   parts.join(node.kind == Node::Kind::And ? QStringLiteral(" AND ")
-                                                           : QStringLiteral(" OR ")) +
-                   u')';
-        }
+        case Node::Kind::Or:
+            return chain(node, out, depth);
         case Node::Kind::Not:
             return QStringLiteral("(NOT %1)").arg(child(0));
         }
         return QString();
+    }
+
+    // An AND or OR of any length. The nesting a long chain needs counts towards the
+    // statement's depth.
+    QString chain(const Node& node, TranslatedSql& out, int depth) const {
+        const std::vector<ChainTerm> terms = chainTerms(node);
+        const int inner = depth + 1 + chainLevels(terms.size());
+        QStringList parts;
+        for (const ChainTerm& term : terms) {
+            if (term.condition) {
+                parts << expression(*term.condition, out, inner);
+                continue;
+            }
+            if (inner >= kMaxSqlDepth)
+                throw Error(QStringLiteral("SQL error: the statement is nested too deeply"));
+            // One value bound, however many constants: SQLite takes a limited number of
+            // values, and of terms in an expression.
+            parts << QStringLiteral("(%1 IN (SELECT value FROM json_each(%2)))")
+                         .arg(columnSql(term.column->table, term.column->field),
+                              bound(jsonArrayOf(term.constants), out));
+        }
+        return chainSql(parts, node.kind == Node::Kind::And ? QStringLiteral(" AND ")
+                                                            : QStringLiteral(" OR "));
     }
 
     // A cast-list style join: "list LIKE '%*' + key + '*%'" with list and key in different
@@ -308,7 +328,12 @@ private:
 } // namespace
 
 TranslatedSql writeSqlite(const ParsedSelect& parsed) {
-    return SqlWriter(parsed).write(parsed);
+    TranslatedSql translated = SqlWriter(parsed).write(parsed);
+    if (std::max(translated.bindings.size(), translated.keysBindings.size()) > kMaxBindings)
+        throw Error(QStringLiteral("SQL error: the statement has more than %1 texts, numbers "
+                                   "and parameters")
+                        .arg(kMaxBindings));
+    return translated;
 }
 
 } // namespace engine::sql

@@ -16,6 +16,12 @@ private Q_SLOTS:
     void messageNamesThePlace();
     void deepestStatementsRunInSQLite_data();
     void deepestStatementsRunInSQLite();
+    void reportOfManyGroups_data();
+    void reportOfManyGroups();
+    void equalityChainsMatchEachTest_data();
+    void equalityChainsMatchEachTest();
+    void longChainsRun_data();
+    void longChainsRun();
 
 private:
     std::unique_ptr<SampleCatalogue> m_sample;
@@ -89,6 +95,17 @@ void TestSqlLimits::rejects_data() {
     row("huge number",
         from + QStringLiteral("WHERE gruppe = 1%1").arg(QString(400, u'0')) + QStringLiteral(".5"),
         "out of range");
+    row("too long",
+        from + QStringLiteral("WHERE gruppe = 1") +
+            QStringLiteral(" OR gruppe = 1").repeated(250000),
+        "the statement is too long");
+    row("too many constants",
+        from + QStringLiteral("WHERE titel1 LIKE 'a'") +
+            QStringLiteral(" OR titel1 LIKE 'a'").repeated(40000),
+        "more than 32766 texts, numbers and parameters");
+    row("too many terms joined",
+        from + QStringLiteral("WHERE titel1 = 'a'") + QStringLiteral(" + 'a'").repeated(1000),
+        "too many terms joined by +");
     row("nested too deeply",
         from + QStringLiteral("WHERE ") + QString(1000, u'(') + QStringLiteral("gruppe = 1") +
             QString(1000, u')'),
@@ -141,7 +158,11 @@ void TestSqlLimits::deepestStatementsRunInSQLite_data() {
     row("joins", "titel1 = ", "'a' + ('b' + ", "'c'", ")", "");
     row("patterns", "titel1 LIKE ", "UPPER('%' + ", "titel2", ")", "");
     row("numbers", "gruppe = ", "1 + (2 + ", "3", ")", "");
-    row("AND chain", "", "gruppe = 1 AND ", "gruppe = 2", "", "");
+    row("tests of one column", "", "(gruppe = 1 OR gruppe = 2 OR ", "titel1 LIKE 'x'", ")", "");
+    const QByteArray fifty = QByteArray(" OR titel1 LIKE 'a'").repeated(49) + ')';
+    row("chains of fifty, the deep term first", "", "(", "gruppe = 1", fifty.constData(), "");
+    const QByteArray sixty = QByteArray(" AND titel1 LIKE 'a'").repeated(59) + ')';
+    row("chains of sixty, the deep term first", "", "(", "gruppe = 1", sixty.constData(), "");
     row("join chain", "titel1 = ", "'a' + ", "'b'", "", "");
     row("sum chain", "gruppe = ", "1 + ", "2", "", "");
 }
@@ -183,6 +204,154 @@ void TestSqlLimits::deepestStatementsRunInSQLite() {
         // The join takes a level of its own.
         QVERIFY(accepted >= 4);
         QVERIFY2(accepted < 400, "never refused");
+    }
+}
+
+namespace {
+
+// The report's statement as it builds it, line by line: one line per ticked group.
+QStringList reportLines(const QList<int>& groups, const QString& sortLine) {
+    QStringList lines{QStringLiteral("SELECT * FROM \"Spolebox.db\"")};
+    for (int group : groups)
+        lines << (lines.size() == 1 ? QStringLiteral("WHERE gruppe=")
+                                    : QStringLiteral("OR gruppe=")) +
+                     QString::number(group);
+    lines << sortLine;
+    return lines;
+}
+
+QList<int> range(int from, int to) {
+    QList<int> numbers;
+    for (int n = from; n <= to; ++n)
+        numbers << n;
+    return numbers;
+}
+
+} // namespace
+
+// Every group starts ticked, so the report's statement has as many lines as the catalogue
+// has groups.
+void TestSqlLimits::reportOfManyGroups_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+    const QString byTape = QStringLiteral("ORDER BY baandnummer");
+    const QStringList all{"A1", "B1", "B12", "b12", "B123", "Ø1"};
+    QTest::newRow("125 groups") << reportLines(range(1, 125), byTape) << all;
+    QTest::newRow("1,000 groups") << reportLines(range(1, 1000), byTape) << all;
+    QTest::newRow("10,000 groups") << reportLines(range(1, 10000), byTape) << all;
+    QTest::newRow("10,000 groups, in reverse, without group 3")
+        << reportLines(range(4, 10003) << 2 << 1, byTape) << QStringList{"B1", "B12", "b12", "Ø1"};
+    QTest::newRow("10,000 groups, none of the catalogue's")
+        << reportLines(range(4, 10003), byTape) << QStringList{};
+}
+
+void TestSqlLimits::reportOfManyGroups() {
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+    try {
+        QCOMPARE(m_sample->run(lines, {"Baandnummer"}), expected);
+    } catch (const Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+}
+
+// Tests of one column against several constants are run as one membership test; each
+// constant written as a sum or a joined text is compared one by one. Both must find the
+// same rows: the same type conversions, the same letter case rules.
+void TestSqlLimits::equalityChainsMatchEachTest_data() {
+    QTest::addColumn<QString>("grouped");
+    QTest::addColumn<QString>("oneByOne");
+    const auto row = [](const char* name, const char* where, const char* oneByOne) {
+        const QString from = QStringLiteral("SELECT * FROM \"spolebox.db\" WHERE ");
+        QTest::newRow(name) << from + QString::fromUtf8(where)
+                            << from + QString::fromUtf8(oneByOne);
+    };
+    row("numbers", "gruppe = 1 OR gruppe = 3", "gruppe = 1 + 0 OR gruppe = 3 + 0");
+    row("constant first", "1 = gruppe OR 3 = gruppe", "1 + 0 = gruppe OR 3 + 0 = gruppe");
+    row("texts for a number", "gruppe = '1' OR gruppe = '3'",
+        "gruppe = '1' + '' OR gruppe = '3' + ''");
+    row("fractions", "gruppe = 1.0 OR gruppe = 2.5 OR gruppe = 3.00",
+        "gruppe = 1.0 + 0 OR gruppe = 2.5 + 0 OR gruppe = 3.00 + 0");
+    row("numbers for a text", "baandnummer = 1 OR baandnummer = 1.0 OR kategori = 2",
+        "baandnummer = 1 + 0 OR baandnummer = 1.0 + 0 OR kategori = 2 + 0");
+    row("letter case", "baandnummer = 'B12' OR baandnummer = 'a1' OR baandnummer = 'ø1'",
+        "baandnummer = 'B12' + '' OR baandnummer = 'a1' + '' OR baandnummer = 'ø1' + ''");
+    row("odd characters",
+        "titel1 = 'a\"b\\' OR titel1 = 'Zorro' OR titel1 = '\t{[' OR titel1 = 'Ådalen'",
+        "titel1 = 'a\"b\\' + '' OR titel1 = 'Zorro' + '' OR titel1 = '\t{[' + '' OR titel1 = "
+        "'Ådalen' + ''");
+    row("two columns interleaved",
+        "gruppe = 1 OR kategori = 'Drama' OR gruppe = 2 OR kategori = 'Action'",
+        "gruppe = 1 + 0 OR kategori = 'Drama' + '' OR gruppe = 2 + 0 OR kategori = 'Action' + ''");
+    row("beside other tests",
+        "gruppe = 1 OR titel1 LIKE 'Z%' OR gruppe = 3 AND titel1 <> 'Aliens' OR gruppe = 3",
+        "gruppe = 1 + 0 OR titel1 LIKE 'Z%' OR gruppe = 3 AND titel1 <> 'Aliens' OR gruppe = 3 + "
+        "0");
+    row("negated", "NOT (gruppe = 1 OR gruppe = 3)", "NOT (gruppe = 1 + 0 OR gruppe = 3 + 0)");
+    row("empty fields", "instruktor = '' OR instruktor = 'Bo Widerberg'",
+        "instruktor = '' + '' OR instruktor = 'Bo Widerberg' + ''");
+}
+
+void TestSqlLimits::equalityChainsMatchEachTest() {
+    QFETCH(QString, grouped);
+    QFETCH(QString, oneByOne);
+    const QStringList columns{"VideoAutoInc"};
+    try {
+        const QStringList expected = m_sample->run({oneByOne}, columns);
+        QCOMPARE(m_sample->run({grouped}, columns), expected);
+    } catch (const Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+}
+
+// Chains of any length run, whatever SQLite's own limit on the depth of an expression.
+void TestSqlLimits::longChainsRun_data() {
+    QTest::addColumn<QString>("head");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QStringList>("expected");
+    const QString recordings = QStringLiteral("SELECT * FROM \"spolebox.db\" WHERE ");
+    const QString actorSearch = QStringLiteral(
+        "SELECT * FROM \"skuespillere.db\" , \"spolebox.db\" WHERE SkuespillereListe LIKE "
+        "'%*' + SkuespillerAutoIncStr + '*%' AND ");
+    const auto chain = [](const QString& term, const QString& op, int from, int to) {
+        QStringList terms;
+        for (int n = from; n <= to; ++n)
+            terms << term.arg(n);
+        return terms.join(op);
+    };
+    const QString titleIs = QStringLiteral("titel1 LIKE 'Title %1'");
+    QTest::newRow("OR of 2,000 patterns") << recordings
+                                          << chain(titleIs, QStringLiteral(" OR "), 1, 2000) +
+                                                 QStringLiteral(" OR titel1 LIKE 'Zorro'")
+                                          << QStringList{"Zorro"};
+    QTest::newRow("AND of 2,000 tests")
+        << recordings << chain(QStringLiteral("gruppe <> %1"), QStringLiteral(" AND "), 3, 2002)
+        << QStringList{"Alien", "Blade Runner", "Det forsømte forår", "Zorro"};
+    QTest::newRow("10,000 tests of two columns")
+        << recordings
+        << chain(QStringLiteral("gruppe = %1 OR kategori = 'K%1'"), QStringLiteral(" OR "), 2, 5001)
+        << QStringList{"Aliens", "Blade Runner", "Ådalen", "Zorro"};
+    QTest::newRow("OR of 2,000 inside AND")
+        << recordings
+        << QStringLiteral("titel1 <> 'Zorro' AND (") +
+               chain(titleIs, QStringLiteral(" OR "), 1, 2000) + QStringLiteral(" OR gruppe = 2)")
+        << QStringList{"Blade Runner"};
+    QTest::newRow("actors, OR of 10,000")
+        << actorSearch
+        << QStringLiteral("(") +
+               chain(QStringLiteral("efternavn = 'E%1'"), QStringLiteral(" OR "), 1, 10000) +
+               QStringLiteral(" OR efternavn = 'Ryg')")
+        << QStringList{"Alien", "Blade Runner"};
+}
+
+void TestSqlLimits::longChainsRun() {
+    QFETCH(QString, head);
+    QFETCH(QString, where);
+    QFETCH(QStringList, expected);
+    try {
+        QCOMPARE(m_sample->run({head + where, "ORDER BY videoautoinc"}, {"Titel1"}), expected);
+    } catch (const Error& e) {
+        QFAIL(qPrintable(e.message()));
     }
 }
 
