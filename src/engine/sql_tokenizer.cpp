@@ -61,8 +61,11 @@ public:
     }
 
 private:
+    // A report on more groups than any catalogue holds could meet this: told in Danish.
     [[noreturn]] static void tooLong() {
-        throw Error(QStringLiteral("SQL error: the statement is too long to be run (more than "
+        throw Error(QStringLiteral("Forespørgslen er for stor til at kunne udføres. Gør udvalget "
+                                   "mindre, og prøv igen."),
+                    QStringLiteral("SQL error: the statement is too long to be run (more than "
                                    "%1 characters or %2 words, numbers and signs)")
                         .arg(kMaxLength)
                         .arg(kMaxTokens));

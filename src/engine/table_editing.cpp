@@ -211,6 +211,7 @@ void Table::post() {
     ensureActive();
     if (!isEditing())
         return;
+    ensureWritable(*m_stored);
     if (beforePost)
         beforePost(*this);
     checkRequired();
@@ -259,6 +260,7 @@ void Table::deleteRecord() {
     }
     if (m_keys.empty() || currentRow() < 0)
         throw Error(kEmptyDataset);
+    ensureWritable(*m_stored);
     // The row asked for is the one deleted, even when the handler moves this table.
     const qint64 rowid = m_keys[std::size_t(currentRow())];
     if (beforeDelete)

@@ -3,8 +3,11 @@
 // What the parts of Table (opening, cursor, editing, filtering) share; not for other users.
 
 #include "database.h"
+#include "error.h"
+#include "sqlite_failure.h"
 #include "table.h"
 
+#include <QFileInfo>
 #include <unordered_map>
 
 namespace engine {
@@ -16,6 +19,13 @@ inline bool isTextType(FieldType type) {
 inline const QString kEmptyDataset =
     QStringLiteral("Cannot perform this operation on an empty dataset");
 inline const QString kRecordDeleted = QStringLiteral("Record/Key deleted.");
+
+// Refuses a change to a table file that may only be read, before any rule runs for it.
+inline void ensureWritable(const StoredTable& stored) {
+    if (stored.readOnly)
+        throw Error(readOnlyTableMessage(QFileInfo(stored.filePath).fileName()),
+                    QStringLiteral("'%1' was opened read-only").arg(stored.filePath));
+}
 
 // A row of a running statement, read lazily by field name.
 class TableRecordView : public RecordView {
