@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 
 QString ProgramDir;
 
@@ -65,6 +66,37 @@ public:
 private:
     engine::Table& m_table;
 };
+
+// Table files that may only be read (write-protected) are told of once, at opening, instead
+// of at each change refused later. The settings table, opened after the others, too.
+void tellReadOnlyFiles(engine::Database& catalogue) {
+    QStringList files;
+    for (const engine::TableDef* def : schema::allTables()) {
+        const QString path = catalogue.resolveTableFile(def->fileName);
+        if (path.isEmpty())
+            continue;
+        try {
+            if (catalogue.table(def->fileName).readOnly)
+                files << u'"' + QFileInfo(path).fileName() + u'"';
+        } catch (const engine::Error&) {
+            // A table that cannot be opened is told of when it is opened for use.
+        }
+    }
+    if (files.isEmpty())
+        return;
+    if (files.size() == 1) {
+        framework::notice(QStringLiteral("Tabelfilen %1 er skrivebeskyttet. Du kan se kataloget, "
+                                         "men ændringer i den kan ikke gemmes. Giv filen "
+                                         "skriveadgang, og start Spolebox igen.")
+                              .arg(files.front()));
+        return;
+    }
+    const QString last = files.takeLast();
+    framework::notice(QStringLiteral("Tabelfilerne %1 og %2 er skrivebeskyttede. Du kan se "
+                                     "kataloget, men ændringer i dem kan ikke gemmes. Giv filerne "
+                                     "skriveadgang, og start Spolebox igen.")
+                          .arg(files.join(QStringLiteral(", ")), last));
+}
 
 } // namespace
 
@@ -159,6 +191,7 @@ bool TDataBox::OpenAllTables() {
         framework::errorMessage(kOpenFailed);
         return false;
     }
+    tellReadOnlyFiles(*m_catalogue);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "collation.h"
 #include "error.h"
+#include "sqlite_failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,15 @@ namespace {
 // Marks a SQLite file as one of our table files ("SPLB").
 constexpr int kApplicationId = 0x53504C42;
 constexpr int kFormatVersion = 1;
+// How long a change waits for another program to let go of a table before the user is
+// told that the catalogue is locked. Other programs hold a table for moments; longer than
+// this, and the wait would feel like a frozen program.
+constexpr int kBusyTimeoutMs = 2000;
+
+// The technical text of an error, for the detail of another.
+QString technicalText(const Error& e) {
+    return e.detail().isEmpty() ? e.message() : e.detail();
+}
 
 // Owns a connection of its own, for creating a table file.
 class Connection {
@@ -126,7 +136,7 @@ Database::Database(const QString& directory) : m_directory(QDir(directory).absol
         m_db = nullptr;
         throw Error(QStringLiteral("Cannot start the database engine"));
     }
-    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     sqlite3_limit(m_db, SQLITE_LIMIT_ATTACHED, 125);
     registerSqlFunctions(m_db);
 }
@@ -172,9 +182,15 @@ StoredTable& Database::table(const QString& fileName) {
             // SQLite refuses to attach a file that is no database at all (a text file).
             if (sqlite3_errcode(m_db) == SQLITE_NOTADB)
                 throw Error(notOurs);
-            throw Error(QStringLiteral("Cannot open the table '%1' (%2)").arg(path, e.message()));
+            const QString detail =
+                QStringLiteral("Cannot open the table '%1' (%2)").arg(path, technicalText(e));
+            if (isLockedFailure(e))
+                throw Error(e.message(), detail);
+            throw Error(detail);
         }
     }
+    // A file without write permission is attached for reading only.
+    stored->readOnly = sqlite3_db_readonly(m_db, stored->schema.toUtf8().constData()) == 1;
     try {
         {
             Statement id(m_db, QStringLiteral("PRAGMA %1.application_id").arg(stored->schema));
@@ -213,14 +229,20 @@ StoredTable& Database::table(const QString& fileName) {
                 index.fields << columns.text(2);
             stored->indexes.push_back(index);
         }
-        // Every completed change must survive a crash at any later moment.
-        execute(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(stored->schema));
+        // Every completed change must survive a crash at any later moment. (A file that may
+        // only be read keeps its journal as it is: it takes no changes.)
+        if (!stored->readOnly)
+            execute(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(stored->schema));
         execute(QStringLiteral("PRAGMA %1.synchronous = FULL").arg(stored->schema));
     } catch (const Error& e) {
         execute(QStringLiteral("DETACH DATABASE %1").arg(stored->schema));
         if (e.message() == notOurs)
             throw;
-        throw Error(QStringLiteral("%1 (%2)").arg(notOurs, e.message()));
+        const QString detail = QStringLiteral("%1 (%2)").arg(notOurs, technicalText(e));
+        // Another program holding the file says nothing about the file itself.
+        if (isLockedFailure(e))
+            throw Error(e.message(), detail);
+        throw Error(detail);
     }
     StoredTable& result = *stored;
     m_tables.emplace(key, std::move(stored));

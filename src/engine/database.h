@@ -23,6 +23,7 @@ struct StoredTable {
     std::vector<IndexDef> indexes;
     int autoIncColumn = -1; // column index of the auto-increment field, -1 when none
     quint64 generation = 0; // bumped on every change through this connection
+    bool readOnly = false;  // the file may be read but not written (its permissions)
 
     int column(const QString& fieldName) const; // -1 when missing; case-insensitive
     QString qualifiedName() const;              // schema."table" for SQL

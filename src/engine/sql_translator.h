@@ -22,7 +22,9 @@ struct StoredTable;
 // Text ordering is Danish, ignoring letter case.
 //
 // A statement is parsed and written out anew for SQLite: nothing of the original text
-// is passed through, and every constant is bound as a parameter.
+// is passed through, and every constant is bound as a parameter. AND and OR chains run at
+// any length (an OR of tests of one column against constants as one membership test);
+// only a statement that would fill the memory is refused.
 struct TranslatedSql {
     QString sql; // SQLite text with ?NNN parameters
     // One entry per SQLite parameter, in order: a constant, a named parameter, or the

@@ -1,6 +1,7 @@
 #include "statement.h"
 
 #include "error.h"
+#include "sqlite_failure.h"
 
 #include <sqlite3.h>
 #include <utility>
@@ -10,7 +11,7 @@ namespace engine {
 namespace {
 
 [[noreturn]] void fail(sqlite3* db, const QString& what) {
-    throw Error(QStringLiteral("%1: %2").arg(what, QString::fromUtf8(sqlite3_errmsg(db))));
+    throwSqliteFailure(db, what);
 }
 
 } // namespace
@@ -18,7 +19,7 @@ namespace {
 Statement::Statement(sqlite3* db, const QString& sql) : m_db(db) {
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
-        fail(db, QStringLiteral("Cannot prepare statement"));
+        fail(db, QStringLiteral("Cannot prepare \"%1\"").arg(sql.left(200)));
 }
 
 Statement::~Statement() {

@@ -12,7 +12,8 @@ namespace framework {
 
 // The standard error display: the "Error" dialog (error icon, OK) with the message.
 void showError(const QString& message);
-// The same for any exception: engine::Error shows its message, others their what().
+// The same for any exception: engine::Error shows its message (and writes its technical
+// detail to standard error), others their what().
 void showException(const std::exception& error);
 
 // Runs an event handler. Returns true when it ran to the end; false when it was aborted
@@ -21,7 +22,7 @@ bool runGuarded(const std::function<void()>& handler);
 
 // Runs a handler whose refusal the caller reports itself, after putting things back (the
 // focus, the text): std::nullopt when it went through, otherwise the message to show (empty
-// for the silent abort).
+// for the silent abort). An engine error's technical detail goes to standard error.
 std::optional<QString> refusalOf(const std::function<void()>& handler);
 
 template <typename F> bool guarded(F&& handler) {

@@ -1,0 +1,54 @@
+#pragma once
+
+// What the parts of Table (opening, cursor, editing, filtering) share; not for other users.
+
+#include "database.h"
+#include "error.h"
+#include "sqlite_failure.h"
+#include "table.h"
+
+#include <QFileInfo>
+#include <unordered_map>
+
+namespace engine {
+
+inline bool isTextType(FieldType type) {
+    return type == FieldType::Text || type == FieldType::Memo;
+}
+
+inline const QString kEmptyDataset =
+    QStringLiteral("Cannot perform this operation on an empty dataset");
+inline const QString kRecordDeleted = QStringLiteral("Record/Key deleted.");
+
+// Refuses a change to a table file that may only be read, before any rule runs for it.
+inline void ensureWritable(const StoredTable& stored) {
+    if (stored.readOnly)
+        throw Error(readOnlyTableMessage(QFileInfo(stored.filePath).fileName()),
+                    QStringLiteral("'%1' was opened read-only").arg(stored.filePath));
+}
+
+// A row of a running statement, read lazily by field name.
+class TableRecordView : public RecordView {
+public:
+    TableRecordView(const StoredTable& stored, const Statement& st, int firstColumn)
+        : m_stored(stored), m_st(st), m_first(firstColumn) {}
+    QVariant value(const QString& fieldName) const override {
+        int column = m_stored.column(fieldName);
+        if (column < 0)
+            throw Error(QStringLiteral("Field '%1' not found").arg(fieldName));
+        return m_st.value(m_first + column, m_stored.fields[std::size_t(column)].type);
+    }
+
+private:
+    const StoredTable& m_stored;
+    const Statement& m_st;
+    int m_first;
+};
+
+// Recently read rows, so that a grid painting many rows does not read each again.
+struct Table::RowCache {
+    quint64 generation = 0;
+    std::unordered_map<qint64, std::vector<QVariant>> rows;
+};
+
+} // namespace engine
