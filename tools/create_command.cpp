@@ -7,77 +7,21 @@
 #include "sample_catalogue.h"
 #include "tool_output.h"
 
-#include "data/schema.h"
-#include "engine/database.h"
+#include "data/catalogue_setup.h"
 #include "engine/error.h"
 
 #include <QDir>
-#include <QFile>
-#include <vector>
 
 namespace tool {
 
-namespace {
-
-QStringList existingTables(const QDir& dir) {
-    QStringList found;
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const engine::TableDef* def : schema::allTables()) {
-        for (const QString& entry : entries) {
-            if (entry.compare(def->fileName, Qt::CaseInsensitive) == 0)
-                found << entry;
-        }
-    }
-    return found;
-}
-
-void createEmptyTables(const QDir& dir) {
-    std::vector<QString> created;
-    try {
-        for (const engine::TableDef* def : schema::allTables()) {
-            engine::Database::createTable(dir.absolutePath(), *def);
-            created.push_back(dir.filePath(def->fileName));
-        }
-    } catch (...) {
-        // Half a catalogue would not open; leave the directory as it was.
-        for (const QString& path : created)
-            QFile::remove(path);
-        throw;
-    }
-}
-
-void removeTables(const QDir& dir) {
-    for (const engine::TableDef* def : schema::allTables()) {
-        const QString path = dir.filePath(def->fileName);
-        QFile::remove(path);
-        // The engine keeps its journal beside a table while it is open.
-        QFile::remove(path + QStringLiteral("-wal"));
-        QFile::remove(path + QStringLiteral("-shm"));
-    }
-}
-
-} // namespace
-
 int create(const QString& directory, bool sample) {
-    if (!QDir().mkpath(directory)) {
-        err() << "spolebox-catalogue: cannot create the directory '" << directory << "'\n";
-        return 1;
-    }
-    const QDir dir(directory);
-    const QStringList existing = existingTables(dir);
-    if (!existing.isEmpty()) {
-        err() << "spolebox-catalogue: '" << dir.absolutePath()
-              << "' already holds catalogue tables (" << existing.join(QStringLiteral(", "))
-              << "); nothing was changed\n";
-        return 1;
-    }
     try {
-        createEmptyTables(dir);
+        catalogue::createEmpty(directory);
         if (sample) {
             try {
-                fillSample(dir);
+                fillSample(QDir(directory));
             } catch (...) {
-                removeTables(dir);
+                catalogue::removeTables(QDir(directory));
                 throw;
             }
         }
@@ -86,7 +30,7 @@ int create(const QString& directory, bool sample) {
         return 1;
     }
     out() << "Created " << (sample ? "a sample" : "an empty") << " catalogue in "
-                        << QDir::toNativeSeparators(dir.absolutePath()) << '\n';
+          << QDir::toNativeSeparators(QDir(directory).absolutePath()) << '\n';
     return 0;
 }
 
