@@ -22,6 +22,11 @@ PACKAGES=(
     xvfb
     xauth
     ccache
+    desktop-file-utils
+    appstream
+    sqlite3
+    ffmpeg
+    mkvtoolnix
 )
 
 missing=()

@@ -1,201 +1,28 @@
-// create: sets up the six tables of a catalogue. It never touches a catalogue that is
-// already there: when any of the six table files, or a journal left beside one, exists in
-// the folder it stops before creating anything. When creating fails half-way, everything
-// it made goes again and the message names what stopped it.
+// create: sets up the six tables of a catalogue, empty or with the sample collection. It
+// never touches a catalogue that is already there, and a create that fails half-way
+// leaves nothing behind.
 
 #include "create_command.h"
 
-#include "data/schema.h"
-#include "engine/database.h"
+#include "data/catalogue_setup.h"
 #include "engine/error.h"
 #include "sample_catalogue.h"
 #include "tool_output.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 namespace tool {
 
-namespace {
-
-// The journals the engine keeps beside a table file; an old one would be read into a new
-// table of the same name.
-const QStringList kJournalSuffixes{QStringLiteral("-wal"), QStringLiteral("-shm"),
-                                   QStringLiteral("-journal")};
-
-// A table is built under this name and renamed when complete.
-const QString kCreatingSuffix = QStringLiteral(".creating");
-
-// A probe written before anything is created, and one written after a failure: room for
-// the largest table with its journal.
-constexpr qint64 kSmallProbe = 4096;
-constexpr qint64 kTableProbe = 64 * 1024;
-
-// Table files and their journals in dir, under any letter case.
-QStringList existingTables(const QDir& dir) {
-    QStringList found;
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const engine::TableDef* def : schema::allTables()) {
-        QStringList names{def->fileName};
-        for (const QString& suffix : kJournalSuffixes)
-            names << def->fileName + suffix;
-        for (const QString& entry : entries) {
-            for (const QString& name : names) {
-                if (entry.compare(name, Qt::CaseInsensitive) == 0)
-                    found << entry;
-            }
-        }
-    }
-    return found;
-}
-
-// What a system error means for the user of the tool.
-QString causeOf(int error) {
-    const QString system = QString::fromLocal8Bit(std::strerror(error));
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("no space left on the device (%1)").arg(system);
-    case EFBIG:
-        return QStringLiteral("no space left for the files: they may not grow that large (%1)")
-            .arg(system);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return QStringLiteral("no permission to write there (%1)").arg(system);
-    default:
-        return system;
-    }
-}
-
-// Writes and removes a probe file of the given size in dir: the system error that stops
-// it, or nothing when files of that size can be written there.
-std::optional<int> writeError(const QDir& dir, qint64 bytes) {
-    QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral(".spolebox-probe-XXXXXX")));
-    const int fd = ::mkstemp(path.data());
-    if (fd < 0)
-        return errno;
-    std::optional<int> error;
-    const QByteArray block(4096, '\0');
-    for (qint64 written = 0; written < bytes && !error;) {
-        const ssize_t n = ::write(fd, block.constData(), std::size_t(block.size()));
-        if (n < 0)
-            error = errno;
-        else
-            written += n;
-    }
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    ::close(fd);
-    ::unlink(path.constData());
-    return error;
-}
-
-// The folders made for a catalogue, innermost first, or the system error that stopped it.
-struct MadeFolders {
-    std::vector<QString> folders;
-    std::optional<int> error;
-};
-
-void removeFolders(const std::vector<QString>& folders) {
-    for (const QString& folder : folders)
-        QDir().rmdir(folder);
-}
-
-// Makes directory and any missing folders above it, outermost first; on failure removes
-// again what it made.
-MadeFolders makeFolders(const QString& directory) {
-    std::vector<QString> missing; // innermost first
-    for (QFileInfo at(QDir::cleanPath(QDir(directory).absolutePath())); !at.exists();
-         at.setFile(at.absolutePath())) {
-        missing.push_back(at.absoluteFilePath());
-        if (at.isRoot())
-            break;
-    }
-    MadeFolders made;
-    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
-        if (::mkdir(QFile::encodeName(*folder).constData(), 0777) != 0) {
-            made.error = errno;
-            removeFolders(made.folders);
-            made.folders.clear();
-            return made;
-        }
-        made.folders.insert(made.folders.begin(), *folder);
-    }
-    return made;
-}
-
-// Everything creating may have left in dir: the tables, their journals and the files they
-// were built in. None of these names was there before (or they are a half-made table).
-void removeTables(const QDir& dir) {
-    for (const engine::TableDef* def : schema::allTables()) {
-        for (const QString& base : {def->fileName, def->fileName + kCreatingSuffix}) {
-            const QString path = dir.filePath(base);
-            QFile::remove(path);
-            for (const QString& suffix : kJournalSuffixes)
-                QFile::remove(path + suffix);
-        }
-    }
-}
-
-void createTables(const QDir& dir, bool sample) {
-    for (const engine::TableDef* def : schema::allTables())
-        engine::Database::createTable(dir.absolutePath(), *def);
-    if (sample)
-        fillSample(dir);
-}
-
-int refuse(const QString& directory, const QString& why) {
-    err() << "spolebox-catalogue: cannot create a catalogue in '"
-          << QDir::toNativeSeparators(directory) << "': " << why << '\n';
-    return 1;
-}
-
-} // namespace
-
 int create(const QString& directory, bool sample) {
-    const QString absolute = QDir(directory).absolutePath();
-    const QDir dir(absolute);
-    if (dir.exists()) {
-        const QStringList existing = existingTables(dir);
-        if (!existing.isEmpty()) {
-            err() << "spolebox-catalogue: '" << QDir::toNativeSeparators(absolute)
-                  << "' already holds catalogue tables or their journals ("
-                  << existing.join(QStringLiteral(", ")) << "); nothing was changed\n";
-            return 1;
-        }
-    }
-    const MadeFolders made = makeFolders(absolute);
-    if (made.error)
-        return refuse(absolute, causeOf(*made.error));
-    if (const std::optional<int> error = writeError(dir, kSmallProbe)) {
-        removeFolders(made.folders);
-        return refuse(absolute, causeOf(*error));
-    }
     try {
-        createTables(dir, sample);
-    } catch (const std::exception& failure) {
-        // Ask the folder what went wrong before anything is removed and space freed again.
-        const std::optional<int> error = writeError(dir, kTableProbe);
-        const auto* engineError = dynamic_cast<const engine::Error*>(&failure);
-        const QString detail =
-            engineError ? engineError->message() : QString::fromUtf8(failure.what());
-        removeTables(dir);
-        removeFolders(made.folders);
-        return refuse(absolute,
-                      (error ? causeOf(*error) : detail) + QStringLiteral("; nothing was kept"));
+        catalogue::createEmpty(directory, sample ? std::function<void(const QDir&)>(fillSample)
+                                                 : std::function<void(const QDir&)>());
+    } catch (const engine::Error& e) {
+        err() << "spolebox-catalogue: " << e.message() << '\n';
+        return 1;
     }
     out() << "Created " << (sample ? "a sample" : "an empty") << " catalogue in "
-          << QDir::toNativeSeparators(absolute) << '\n';
+          << QDir::toNativeSeparators(QDir(directory).absolutePath()) << '\n';
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "Databoxunit.h"
 
+#include "data/catalogue_setup.h"
 #include "data/schema.h"
 #include "data/tape_time.h"
 #include "engine/database.h"
@@ -101,11 +102,15 @@ void tellReadOnlyFiles(engine::Database& catalogue) {
 } // namespace
 
 TDataBox::TDataBox(engine::Session& session, const QString& programDir, QObject* parent)
-    : QObject(parent), m_session(session), m_programDir(programDir), m_gruppeTable(session),
-      m_kategoriTable(session), m_baandTable(session), m_videoTable(session),
-      m_videoTableBaand(session), m_skuespillerTable2(session), m_systemTable(session),
-      m_videoSource(this), m_baandSource(this), m_kategoriSource(this), m_gruppeSource(this),
-      m_systemSource(this) {
+    : TDataBox(session, programDir, CatalogueHome{programDir + QStringLiteral("DATA")}, parent) {}
+
+TDataBox::TDataBox(engine::Session& session, const QString& programDir, const CatalogueHome& home,
+                   QObject* parent)
+    : QObject(parent), m_session(session), m_programDir(programDir), m_home(home),
+      m_gruppeTable(session), m_kategoriTable(session), m_baandTable(session),
+      m_videoTable(session), m_videoTableBaand(session), m_skuespillerTable2(session),
+      m_systemTable(session), m_videoSource(this), m_baandSource(this), m_kategoriSource(this),
+      m_gruppeSource(this), m_systemSource(this) {
     setObjectName(QStringLiteral("DataBox"));
     declareDatasets();
     bindEvents();
@@ -170,15 +175,8 @@ bool TDataBox::OpenAllTables() {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 
-    try {
-        if (!m_session.aliasExists(kAlias))
-            m_session.addAlias(kAlias, m_programDir + QStringLiteral("DATA"),
-                               QStringLiteral("PARADOX"));
-    } catch (const std::exception& error) {
-        reportOpenFailure(error);
-        framework::errorMessage(kAliasFailed);
+    if (!addAlias())
         return false;
-    }
 
     try {
         for (engine::Table* table :
@@ -192,6 +190,38 @@ bool TDataBox::OpenAllTables() {
         return false;
     }
     tellReadOnlyFiles(*m_catalogue);
+    return true;
+}
+
+bool TDataBox::addAlias() {
+    try {
+        if (m_session.aliasExists(kAlias))
+            return true;
+    } catch (const std::exception& error) {
+        reportOpenFailure(error);
+        framework::errorMessage(kAliasFailed);
+        return false;
+    }
+    // A first start with a home of its own: the empty catalogue comes before the alias,
+    // so that a set-up that fails leaves nothing behind and the next start tries again.
+    // A folder that is already there is the user's and is left as it is.
+    if (m_home.setUpWhenMissing && !QFileInfo::exists(m_home.directory)) {
+        try {
+            catalogue::createEmpty(m_home.directory);
+        } catch (const std::exception& error) {
+            reportOpenFailure(error);
+            QDir().rmdir(m_home.directory); // when empty, so that the next start tries again
+            framework::errorMessage(kOpenFailed);
+            return false;
+        }
+    }
+    try {
+        m_session.addAlias(kAlias, m_home.directory, QStringLiteral("PARADOX"));
+    } catch (const std::exception& error) {
+        reportOpenFailure(error);
+        framework::errorMessage(kAliasFailed);
+        return false;
+    }
     return true;
 }
 

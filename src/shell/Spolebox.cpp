@@ -136,7 +136,10 @@ void TMainForm::CreateOpenAll() {
     // goes to standard error only.
     bool ready = false;
     try {
-        m_dataBox = std::make_unique<TDataBox>(*m_options.session, m_options.programDir);
+        m_dataBox = m_options.catalogueHome.directory.isEmpty()
+                        ? std::make_unique<TDataBox>(*m_options.session, m_options.programDir)
+                        : std::make_unique<TDataBox>(*m_options.session, m_options.programDir,
+                                                     m_options.catalogueHome);
         ready = m_dataBox->opened(); // when not, it has told the user
         if (ready) {
             connect(m_dataBox.get(), &TDataBox::statusBarTextChanged, this,

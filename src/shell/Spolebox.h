@@ -1,6 +1,7 @@
 #pragma once
 
 #include "JustOne.h"
+#include "data/catalogue_home.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -59,6 +60,8 @@ class TLights;
 struct MainFormOptions {
     engine::Session* session = nullptr;
     QString programDir;
+    // Where a missing alias is added; empty: the folder "DATA" in programDir.
+    CatalogueHome catalogueHome;
     int splashWaitMs = 3000;
     QString instanceServerName = TJustOne::defaultServerName();
     TJustOne::EndProcess endProcess;
@@ -100,6 +103,8 @@ public:
     void Visfritidpbnd1Click();
     void Oversigt1Click();
     void Noget1Click();
+    // Saves the chapters of the current recording's tape for digitising it.
+    void Kapitlertildigitalisering1Click();
 
     // Search box.
     void SogetextEnter();
@@ -176,6 +181,7 @@ public:
     QAction* Visfritidpbnd1 = nullptr;
     QAction* Oversigt1 = nullptr;
     QAction* Noget1 = nullptr;
+    QAction* Kapitlertildigitalisering1 = nullptr;
 
     // Created with the main window and kept for the program's life.
     QPointer<TVaelgKartotekForm> VaelgKartotekForm;
