@@ -1,5 +1,6 @@
 #include "Databoxunit.h"
 
+#include "data/catalogue_setup.h"
 #include "data/schema.h"
 #include "data/tape_time.h"
 #include "engine/database.h"
@@ -11,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 QString ProgramDir;
 
@@ -61,7 +63,12 @@ private:
 } // namespace
 
 TDataBox::TDataBox(engine::Session& session, const QString& programDir, QObject* parent)
-    : QObject(parent), m_session(session), m_programDir(programDir), m_gruppeTable(session),
+    : TDataBox(session, programDir, CatalogueHome{programDir + QStringLiteral("DATA")}, parent) {}
+
+TDataBox::TDataBox(engine::Session& session, const QString& programDir,
+                   const CatalogueHome& home, QObject* parent)
+    : QObject(parent), m_session(session), m_programDir(programDir), m_home(home),
+      m_gruppeTable(session),
       m_kategoriTable(session), m_baandTable(session), m_videoTable(session),
       m_videoTableBaand(session), m_skuespillerTable2(session), m_systemTable(session),
       m_videoSource(this), m_baandSource(this), m_kategoriSource(this), m_gruppeSource(this),
@@ -130,14 +137,8 @@ bool TDataBox::OpenAllTables() {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 
-    try {
-        if (!m_session.aliasExists(kAlias))
-            m_session.addAlias(kAlias, m_programDir + QStringLiteral("DATA"),
-                               QStringLiteral("PARADOX"));
-    } catch (const std::exception&) {
-        framework::errorMessage(kAliasFailed);
+    if (!addAlias())
         return false;
-    }
 
     try {
         for (engine::Table* table :
@@ -147,6 +148,35 @@ bool TDataBox::OpenAllTables() {
         m_actorsStored = &m_catalogue->table(schema::actors().fileName);
     } catch (const std::exception&) {
         framework::errorMessage(kOpenFailed);
+        return false;
+    }
+    return true;
+}
+
+bool TDataBox::addAlias() {
+    try {
+        if (m_session.aliasExists(kAlias))
+            return true;
+    } catch (const std::exception&) {
+        framework::errorMessage(kAliasFailed);
+        return false;
+    }
+    // A first start with a home of its own: the empty catalogue comes before the alias,
+    // so that a set-up that fails leaves nothing behind and the next start tries again.
+    // A folder that is already there is the user's and is left as it is.
+    if (m_home.setUpWhenMissing && !QFileInfo::exists(m_home.directory)) {
+        try {
+            catalogue::createEmpty(m_home.directory);
+        } catch (const std::exception&) {
+            QDir().rmdir(m_home.directory); // when empty, so that the next start tries again
+            framework::errorMessage(kOpenFailed);
+            return false;
+        }
+    }
+    try {
+        m_session.addAlias(kAlias, m_home.directory, QStringLiteral("PARADOX"));
+    } catch (const std::exception&) {
+        framework::errorMessage(kAliasFailed);
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cast_filter.h"
+#include "catalogue_home.h"
 #include "engine/table.h"
 #include "framework/data_source.h"
 
@@ -29,6 +30,9 @@ public:
     // and opens the tables (DataBoxCreate). When that fails the user has been told and
     // opened() is false: the creator ends the program.
     TDataBox(engine::Session& session, const QString& programDir, QObject* parent = nullptr);
+    // The same, adding a missing alias at home.directory (set up first when asked).
+    TDataBox(engine::Session& session, const QString& programDir, const CatalogueHome& home,
+             QObject* parent = nullptr);
     ~TDataBox() override;
 
     bool opened() const { return m_opened; }
@@ -89,8 +93,11 @@ private:
     QString currentCastList() const;
     quint64 actorTableGeneration();
 
+    bool addAlias();
+
     engine::Session& m_session;
     QString m_programDir;
+    CatalogueHome m_home;
     bool m_opened = false;
     QString m_statusBarText;
 

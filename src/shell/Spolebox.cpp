@@ -129,7 +129,10 @@ void TMainForm::CreateOpenAll() {
     splash->show();
     QCoreApplication::processEvents();
 
-    m_dataBox = std::make_unique<TDataBox>(*m_options.session, m_options.programDir);
+    m_dataBox = m_options.catalogueHome.directory.isEmpty()
+                    ? std::make_unique<TDataBox>(*m_options.session, m_options.programDir)
+                    : std::make_unique<TDataBox>(*m_options.session, m_options.programDir,
+                                                 m_options.catalogueHome);
     bool ready = m_dataBox->opened();
     if (ready) {
         connect(m_dataBox.get(), &TDataBox::statusBarTextChanged, this, &TMainForm::setStatusText);

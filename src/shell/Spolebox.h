@@ -1,6 +1,7 @@
 #pragma once
 
 #include "JustOne.h"
+#include "data/catalogue_home.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -59,6 +60,8 @@ class TLights;
 struct MainFormOptions {
     engine::Session* session = nullptr;
     QString programDir;
+    // Where a missing alias is added; empty: the folder "DATA" in programDir.
+    CatalogueHome catalogueHome;
     int splashWaitMs = 3000;
     QString instanceServerName = TJustOne::defaultServerName();
     TJustOne::EndProcess endProcess;

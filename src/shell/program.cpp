@@ -3,6 +3,7 @@
 #include "Spolebox.h"
 #include "data/Databoxunit.h"
 #include "engine/session.h"
+#include "install_dirs.h"
 
 #include "overview/hint_pauses.h"
 
@@ -13,6 +14,8 @@
 int runSpolebox(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Spolebox"));
+    // The desktop entry that launches an installed copy (its icon on the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("dk.kvistholm.Spolebox"));
     // The windows are laid out for narrow sans-serif fonts; where the classic ones are
     // missing, take the nearest narrow ones rather than a wide default.
     const QStringList narrow{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
@@ -27,6 +30,8 @@ int runSpolebox(int argc, char** argv) {
     MainFormOptions options;
     options.session = &session;
     options.programDir = programFileDirectory();
+    options.catalogueHome =
+        catalogueHome(options.programDir, QStringLiteral(SPOLEBOX_INSTALL_FULL_BINDIR));
 
     TMainForm mainForm(options);
     QObject::connect(&mainForm, &TMainForm::catalogueFailed, &app,
