@@ -4,11 +4,10 @@
 
 #include "create_command.h"
 
-#include "sample_catalogue.h"
-#include "tool_output.h"
-
 #include "data/catalogue_setup.h"
 #include "engine/error.h"
+#include "sample_catalogue.h"
+#include "tool_output.h"
 
 #include <QDir>
 

@@ -65,14 +65,13 @@ private:
 TDataBox::TDataBox(engine::Session& session, const QString& programDir, QObject* parent)
     : TDataBox(session, programDir, CatalogueHome{programDir + QStringLiteral("DATA")}, parent) {}
 
-TDataBox::TDataBox(engine::Session& session, const QString& programDir,
-                   const CatalogueHome& home, QObject* parent)
+TDataBox::TDataBox(engine::Session& session, const QString& programDir, const CatalogueHome& home,
+                   QObject* parent)
     : QObject(parent), m_session(session), m_programDir(programDir), m_home(home),
-      m_gruppeTable(session),
-      m_kategoriTable(session), m_baandTable(session), m_videoTable(session),
-      m_videoTableBaand(session), m_skuespillerTable2(session), m_systemTable(session),
-      m_videoSource(this), m_baandSource(this), m_kategoriSource(this), m_gruppeSource(this),
-      m_systemSource(this) {
+      m_gruppeTable(session), m_kategoriTable(session), m_baandTable(session),
+      m_videoTable(session), m_videoTableBaand(session), m_skuespillerTable2(session),
+      m_systemTable(session), m_videoSource(this), m_baandSource(this), m_kategoriSource(this),
+      m_gruppeSource(this), m_systemSource(this) {
     setObjectName(QStringLiteral("DataBox"));
     declareDatasets();
     bindEvents();

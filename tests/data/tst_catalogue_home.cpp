@@ -29,14 +29,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("programDir"); // relative to a temporary root
         QTest::addColumn<QString>("binDir");     // the bindir the program was built for
         QTest::addColumn<bool>("installed");
-        QTest::newRow("build tree") << "build/src/" << "prefix/bin" << false;
-        QTest::newRow("installed") << "prefix/bin/" << "prefix/bin" << true;
-        QTest::newRow("installed, bindir with a slash") << "prefix/bin/" << "prefix/bin/" << true;
-        QTest::newRow("installed, bindir through a link") << "prefix/bin/" << "link/bin" << true;
-        QTest::newRow("a folder named like the bindir")
-            << "other/prefix/bin/" << "prefix/bin" << false;
-        QTest::newRow("copied beside the prefix") << "prefix/" << "prefix/bin" << false;
-        QTest::newRow("no install prefix") << "prefix/bin/" << "" << false;
+        QTest::newRow("build tree") << "build/src/"
+                                    << "prefix/bin" << false;
+        QTest::newRow("installed") << "prefix/bin/"
+                                   << "prefix/bin" << true;
+        QTest::newRow("installed, bindir with a slash") << "prefix/bin/"
+                                                        << "prefix/bin/" << true;
+        QTest::newRow("installed, bindir through a link") << "prefix/bin/"
+                                                          << "link/bin" << true;
+        QTest::newRow("a folder named like the bindir") << "other/prefix/bin/"
+                                                        << "prefix/bin" << false;
+        QTest::newRow("copied beside the prefix") << "prefix/"
+                                                  << "prefix/bin" << false;
+        QTest::newRow("no install prefix") << "prefix/bin/"
+                                           << "" << false;
     }
     void homeOfTheProgram() {
         QFETCH(QString, programDir);
@@ -54,24 +60,25 @@ private Q_SLOTS:
         const CatalogueHome home = catalogueHome(
             root.path() + u'/' + programDir, binDir.isEmpty() ? QString() : root.filePath(binDir));
         QCOMPARE(home.setUpWhenMissing, installed);
-        QCOMPARE(home.directory, installed ? dataHome + QStringLiteral("/spolebox/DATA")
-                                           : root.path() + u'/' + programDir + QStringLiteral("DATA"));
+        QCOMPARE(home.directory, installed
+                                     ? dataHome + QStringLiteral("/spolebox/DATA")
+                                     : root.path() + u'/' + programDir + QStringLiteral("DATA"));
     }
 
     // A data module started with each home, on an engine configuration without the alias
     // (or with one naming another folder).
     void firstStart_data() {
-        QTest::addColumn<bool>("setUp");          // the home of an installed copy
-        QTest::addColumn<QString>("before");      // "nothing", "empty folder", "alias elsewhere",
-                                                  // "home inside a file"
+        QTest::addColumn<bool>("setUp");     // the home of an installed copy
+        QTest::addColumn<QString>("before"); // "nothing", "empty folder", "alias elsewhere",
+                                             // "home inside a file"
         QTest::addColumn<bool>("opened");
-        QTest::addColumn<bool>("aliasAtHome");    // the alias names the home afterwards
+        QTest::addColumn<bool>("aliasAtHome"); // the alias names the home afterwards
         QTest::addColumn<int>("tablesAtHome");
         QTest::newRow("installed, first start") << true << "nothing" << true << true << 6;
         QTest::newRow("installed, folder without tables")
             << true << "empty folder" << false << true << 0;
-        QTest::newRow("installed, alias elsewhere") << true << "alias elsewhere" << true << false
-                                                    << 0;
+        QTest::newRow("installed, alias elsewhere")
+            << true << "alias elsewhere" << true << false << 0;
         QTest::newRow("installed, folder cannot be made")
             << true << "home inside a file" << false << false << 0;
         QTest::newRow("build tree, first start") << false << "nothing" << false << true << 0;
@@ -84,7 +91,8 @@ private Q_SLOTS:
         QFETCH(int, tablesAtHome);
         TempCatalogue elsewhere; // a catalogue with a recording, named by its own alias
         QVERIFY2(elsewhere.isValid(), qPrintable(elsewhere.errorString()));
-        elsewhere.appendRow(schema::recordings(), {{QStringLiteral("Titel1"), QStringLiteral("X")}});
+        elsewhere.appendRow(schema::recordings(),
+                            {{QStringLiteral("Titel1"), QStringLiteral("X")}});
         QTemporaryDir root;
         QVERIFY(root.isValid());
         QString homeDir = root.filePath(QStringLiteral("share/spolebox/DATA"));

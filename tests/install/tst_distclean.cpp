@@ -74,8 +74,7 @@ private Q_SLOTS:
         // Run in the made-up folder: the trees it deletes are relative to it.
         QProcess make;
         make.setWorkingDirectory(work.path());
-        QStringList arguments{QStringLiteral("-f"),
-                              QStringLiteral(SPOLEBOX_SOURCE_DIR "/Makefile"),
+        QStringList arguments{QStringLiteral("-f"), QStringLiteral(SPOLEBOX_SOURCE_DIR "/Makefile"),
                               QStringLiteral("distclean")};
         if (force)
             arguments << QStringLiteral("FORCE=1");
