@@ -22,6 +22,9 @@ PACKAGES=(
     xvfb
     xauth
     ccache
+    desktop-file-utils
+    appstream
+    sqlite3
 )
 
 missing=()
