@@ -2,7 +2,9 @@
 //
 //   spolebox-catalogue create DIR            the six tables, empty
 //   spolebox-catalogue create --sample DIR   the six tables with a small sample collection
+//   spolebox-catalogue chapters [DIR] TAPE   chapters of a tape for digitising it
 
+#include "chapters_command.h"
 #include "create_command.h"
 #include "tool_output.h"
 
@@ -14,7 +16,8 @@ namespace {
 int usage() {
     tool::err() << "Usage: spolebox-catalogue create [--sample] DIR\n"
                    "  Creates the Spolebox catalogue tables in DIR (made when missing).\n"
-                   "  --sample  also fills them with a small sample collection.\n";
+                   "  --sample  also fills them with a small sample collection.\n"
+                << tool::chaptersUsage();
     tool::err().flush();
     return tool::kUsageError;
 }
@@ -36,5 +39,7 @@ int main(int argc, char* argv[]) {
     const QString command = args.takeFirst();
     if (command == u"create")
         return runCreate(args);
+    if (command == u"chapters")
+        return tool::runChapters(args);
     return usage();
 }
