@@ -29,7 +29,8 @@ struct Request {
 };
 
 int usageError(const QString& problem) {
-    err() << "spolebox-catalogue: " << problem << '\n' << chaptersUsage();
+    // The usage lines are indented to follow "Usage:".
+    err() << "spolebox-catalogue: " << problem << "\nUsage:" << chaptersUsage() + 6;
     err().flush();
     return kUsageError;
 }
@@ -106,9 +107,11 @@ bool write(const Request& request, const QString& text) {
               << "': " << file.errorString() << '\n';
         return false;
     }
-    if (request.format == chapters::Format::CutScript)
-        file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeGroup |
-                            QFile::ExeOther);
+    if (request.format == chapters::Format::CutScript) {
+        const QString& path = request.output;
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser |
+                                        QFile::ExeGroup | QFile::ExeOther);
+    }
     return true;
 }
 
