@@ -98,6 +98,8 @@ public:
     void Visfritidpbnd1Click();
     void Oversigt1Click();
     void Noget1Click();
+    // Saves the chapters of the current recording's tape for digitising it.
+    void Kapitlertildigitalisering1Click();
 
     // Search box.
     void SogetextEnter();
@@ -174,6 +176,7 @@ public:
     QAction* Visfritidpbnd1 = nullptr;
     QAction* Oversigt1 = nullptr;
     QAction* Noget1 = nullptr;
+    QAction* Kapitlertildigitalisering1 = nullptr;
 
     // Created with the main window and kept for the program's life.
     QPointer<TVaelgKartotekForm> VaelgKartotekForm;

@@ -120,6 +120,9 @@ void TMainForm::buildMenu() {
                           &TMainForm::Visfritidpbnd1Click);
     Visfritidpbnd1->setShortcut(QKeySequence(Qt::Key_F10));
     Visfritidpbnd1->setShortcutContext(Qt::WindowShortcut);
+    Kapitlertildigitalisering1 =
+        item(diverse, "Kapitlertildigitalisering1", QStringLiteral("Kapitler til digitalisering…"),
+             &TMainForm::Kapitlertildigitalisering1Click);
 
     QMenu* udskrifter = bar->addMenu(QStringLiteral("&Udskrifter"));
     udskrifter->setObjectName(QStringLiteral("Udskrifter1"));
