@@ -25,6 +25,8 @@ PACKAGES=(
     desktop-file-utils
     appstream
     sqlite3
+    ffmpeg
+    mkvtoolnix
 )
 
 missing=()
