@@ -93,4 +93,5 @@ distclean:
 	@if [ "$(FORCE)" != 1 ]; then \
 		bash $(SOURCE_DIR)scripts/keep-catalogues.sh $(BUILD_DIR) $(BENCH_DIR) $(SANITIZE_DIR); \
 	fi
-	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(SANITIZE_DIR) \
+		$(BUILD_DIR)-install-test $(SANITIZE_DIR)-install-test

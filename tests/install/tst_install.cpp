@@ -24,12 +24,6 @@ const QString kAppId = QStringLiteral("dk.kvistholm.Spolebox");
 const QString kAlias = QString::fromUtf8(schema::kAlias);
 constexpr int kBuildTimeoutMs = 40 * 60 * 1000;
 
-// The scratch folders, kept inside this build tree between runs so that the second tree
-// builds incrementally.
-QString scratch(const QString& name) {
-    return QStringLiteral(SPOLEBOX_INSTALL_TEST_DIR) + u'/' + name;
-}
-
 struct Outcome {
     bool finished = false;
     int exitCode = -1;
@@ -107,8 +101,9 @@ private:
     // catalogue's recordings table open, and ends it.
     void startAndEnd(const QProcessEnvironment& env, const QString& recordingsTable);
 
-    QString m_prefix = scratch(QStringLiteral("prefix"));
-    QString m_tree = scratch(QStringLiteral("tree"));
+    // Kept between runs, so that the second tree builds incrementally.
+    QString m_prefix = QStringLiteral(SPOLEBOX_INSTALL_TEST_PREFIX);
+    QString m_tree = QStringLiteral(SPOLEBOX_INSTALL_TEST_TREE);
 };
 
 void InstallTest::initTestCase() {
