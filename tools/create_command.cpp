@@ -4,6 +4,7 @@
 
 #include "create_command.h"
 
+#include "catalogue_generator.h"
 #include "sample_catalogue.h"
 #include "tool_output.h"
 
@@ -58,7 +59,7 @@ void removeTables(const QDir& dir) {
 
 } // namespace
 
-int create(const QString& directory, bool sample) {
+int create(const QString& directory, bool sample, int generatedRecordings) {
     if (!QDir().mkpath(directory)) {
         err() << "spolebox-catalogue: cannot create the directory '" << directory << "'\n";
         return 1;
@@ -73,9 +74,15 @@ int create(const QString& directory, bool sample) {
     }
     try {
         createEmptyTables(dir);
-        if (sample) {
+        if (sample || generatedRecordings > 0) {
             try {
-                fillSample(dir);
+                if (sample) {
+                    fillSample(dir);
+                } else {
+                    generator::CatalogueSize size;
+                    size.recordings = generatedRecordings;
+                    generator::fillCatalogue(dir.absolutePath(), size);
+                }
             } catch (...) {
                 removeTables(dir);
                 throw;
@@ -85,8 +92,11 @@ int create(const QString& directory, bool sample) {
         err() << "spolebox-catalogue: " << e.message() << '\n';
         return 1;
     }
-    out() << "Created " << (sample ? "a sample" : "an empty") << " catalogue in "
-                        << QDir::toNativeSeparators(dir.absolutePath()) << '\n';
+    out() << "Created "
+          << (sample                    ? "a sample"
+              : generatedRecordings > 0 ? "a generated"
+                                        : "an empty")
+          << " catalogue in " << QDir::toNativeSeparators(dir.absolutePath()) << '\n';
     return 0;
 }
 
