@@ -362,4 +362,10 @@ GeneratedCounts fillCatalogue(const QString& directory, const CatalogueSize& siz
     return Generator(directory, size).run();
 }
 
+GeneratedCounts createCatalogue(const QString& directory, const CatalogueSize& size) {
+    for (const engine::TableDef* def : schema::allTables())
+        engine::Database::createTable(directory, *def);
+    return fillCatalogue(directory, size);
+}
+
 } // namespace generator

@@ -37,6 +37,9 @@ inline constexpr int kMaxRecordings = 1000000;
 // the longest tape holds) or the tables cannot be written.
 GeneratedCounts fillCatalogue(const QString& directory, const CatalogueSize& size);
 
+// Creates the six tables in directory, which must hold none of them, and fills them.
+GeneratedCounts createCatalogue(const QString& directory, const CatalogueSize& size);
+
 // The name of the tape with that number (from 0), as the tapes table holds it.
 QString tapeName(int tape);
 
