@@ -1,7 +1,9 @@
 // The search box of the main window driven as a user does: a text typed, a kind chosen with
 // the radio buttons, Enter, and the result window answered.
 
+#include "catalogue_generator.h"
 #include "engine/datetime.h"
+#include "engine/query.h"
 #include "framework/db_edit.h"
 #include "framework/db_grid.h"
 #include "main_window_fixture.h"
@@ -75,7 +77,7 @@ void fillCatalogue(TempCatalogue& catalogue) {
 }
 
 // Column values of every hit, in the query's order.
-QStringList column(engine::Query& query, const QString& field) {
+QStringList column(const engine::Dataset& query, const QString& field) {
     QStringList values;
     const int index = query.fieldIndex(field);
     for (int row = 0; row < query.recordCount(); ++row)
@@ -83,10 +85,20 @@ QStringList column(engine::Query& query, const QString& field) {
     return values;
 }
 
-// What a result window showed when it came up, read after it was closed.
+// The grid's column titles, each with its width.
+QStringList headers(framework::DBGrid* grid) {
+    QStringList list;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        list << grid->model()->headerData(c, Qt::Horizontal).toString() + u' ' +
+                    QString::number(grid->columnWidth(c));
+    return list;
+}
+
+// What a result window showed when it came up.
 struct Shown {
     bool came = false;
     int gridRows = -1;
+    QStringList headers;
     QStringList titles;
     QStringList firstNames;
 };
@@ -116,6 +128,8 @@ private Q_SLOTS:
     void radioButtonFocusesSearchBox();
     void choosingHit_data();
     void choosingHit();
+    void bigSearchShowsTheStatementsRows_data();
+    void bigSearchShowsTheStatementsRows();
 
 private:
     // Types the text with the radio button chosen and presses Enter; the result window,
@@ -148,35 +162,26 @@ Shown TestSearch::search(QRadioButton* kind, const QString& text, Qt::Key enter)
     f.Sogetext->selectAll();
     QTest::keyClicks(f.Sogetext, text);
     Shown shown;
-    auto answer = [&shown](SearchResultForm* w) {
+    const bool actors = kind == f.RadioBSkuespiller;
+    auto answer = [&shown, actors](SearchResultForm* w) {
         shown.came = true;
         shown.gridRows = w->DBGrid1->model()->rowCount();
+        shown.headers = headers(w->DBGrid1);
+        shown.titles = column(w->Query1(), kTitel1);
+        if (actors)
+            shown.firstNames = column(w->Query1(), QStringLiteral("Fornavn"));
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
     };
     QPointer<QTimer> general = onNextModal<TGenerelSearchForm>(answer);
-    QPointer<QTimer> actors = onNextModal<TSkuespillerSearchForm>(answer);
+    QPointer<QTimer> actorWindow = onNextModal<TSkuespillerSearchForm>(answer);
     QTest::keyClick(f.Sogetext, enter);
     delete general.data();
-    delete actors.data();
-    if (shown.came) {
-        engine::Query& query = kind == f.RadioBSkuespiller ? f.SkuespillerSearchForm->Query1()
-                                                           : f.GenerelSearchForm->Query1();
-        shown.titles = column(query, kTitel1);
-        if (kind == f.RadioBSkuespiller)
-            shown.firstNames = column(query, QStringLiteral("Fornavn"));
-    }
+    delete actorWindow.data();
     return shown;
 }
 
 void TestSearch::resultWindows() {
     TMainForm& f = *m_main->form;
-    const auto titles = [](framework::DBGrid* grid) {
-        QStringList list;
-        for (int c = 0; c < grid->model()->columnCount(); ++c)
-            list << grid->model()->headerData(c, Qt::Horizontal).toString() + u' ' +
-                        QString::number(grid->columnWidth(c));
-        return list;
-    };
     TGenerelSearchForm& general = *f.GenerelSearchForm;
     QCOMPARE(general.objectName(), QStringLiteral("GenerelSearchForm"));
     QCOMPARE(general.windowTitle(), QStringLiteral("Søgning"));
@@ -202,12 +207,11 @@ void TestSearch::resultWindows() {
                      "ORDER BY Titel1"}));
 
     // Column titles and widths as the hits show them.
-    search(f.RadioBTitel, QStringLiteral("alien"));
-    QCOMPARE(titles(general.DBGrid1),
+    QCOMPARE(search(f.RadioBTitel, QStringLiteral("alien")).headers,
              QStringList({"Titel 1 203", "Titel 2 174", "Instruktør 113", "Båndnavn 54"}));
-    search(f.RadioBSkuespiller, QStringLiteral("hansen"));
-    QCOMPARE(titles(actors.DBGrid1), QStringList({"Fornavn 104", "Efternavn 96", "Titel 1 167",
-                                                  "Titel 2 138", "Båndnavn 54"}));
+    QCOMPARE(
+        search(f.RadioBSkuespiller, QStringLiteral("hansen")).headers,
+        QStringList({"Fornavn 104", "Efternavn 96", "Titel 1 167", "Titel 2 138", "Båndnavn 54"}));
 }
 
 void TestSearch::windowsCreatedWithTheOthers() {
@@ -528,6 +532,81 @@ void TestSearch::choosingHit() {
     QCOMPARE(recordings.state(), engine::DatasetState::Browse);
     QTRY_VERIFY(f.Sogetext->hasFocus());
     QCOMPARE(f.Sogetext->selectedText(), text);
+}
+
+void TestSearch::bigSearchShowsTheStatementsRows_data() {
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<QString>("text");
+    // Nearly every title, nearly every pair of an actor and a cast, tapes by their number.
+    QTest::newRow("titles «e»") << "RadioBTitel"
+                                << "e";
+    QTest::newRow("actors «e»") << "RadioBSkuespiller"
+                                << "e";
+    QTest::newRow("directors «sen»") << "RadioBInstruktor"
+                                     << "sen";
+    QTest::newRow("tapes «%1»") << "RadioBBaandNavn"
+                                << "%1";
+}
+
+void TestSearch::bigSearchShowsTheStatementsRows() {
+    QFETCH(QString, radio);
+    QFETCH(QString, text);
+    TempCatalogue catalogue;
+    QVERIFY(catalogue.isValid());
+    generator::CatalogueSize size;
+    size.recordings = 3000;
+    generator::fillCatalogue(catalogue.directory(), size);
+    MainWindowFixture main(catalogue);
+    QVERIFY(main.waitOpened());
+    TMainForm& f = *main.form;
+
+    // Every value of every hit as the result window's grid reads it, and the hit chosen
+    // from the end of the list.
+    QStringList statement;
+    std::vector<QVariantList> shown;
+    qint64 lastId = 0;
+    auto answer = [&](SearchResultForm* w) {
+        statement = w->Query1().sql();
+        const engine::Dataset& hits = *w->DBGrid1->datasetModel()->dataset();
+        for (int row = 0; row < hits.recordCount(); ++row) {
+            QVariantList values;
+            for (int field = 0; field < hits.fieldCount(); ++field)
+                values << hits.rowValue(row, field);
+            shown.push_back(values);
+        }
+        QTest::keyClick(w->DBGrid1, Qt::Key_End, Qt::ControlModifier);
+        lastId = w->Query1().fieldByName(QStringLiteral("VideoAutoInc")).asInteger();
+        QTest::mouseClick(w->BitBtn1, Qt::LeftButton);
+    };
+    QTest::mouseClick(f.findChild<QRadioButton*>(radio), Qt::LeftButton);
+    QTest::keyClicks(f.Sogetext, text);
+    QPointer<QTimer> general = onNextModal<TGenerelSearchForm>(answer);
+    QPointer<QTimer> actors = onNextModal<TSkuespillerSearchForm>(answer);
+    QTest::keyClick(f.Sogetext, Qt::Key_Return);
+    delete general.data();
+    delete actors.data();
+    QVERIFY(!statement.isEmpty());
+
+    // The statement run directly, every row kept.
+    engine::Query direct(catalogue.session());
+    direct.setAliasName(QString::fromUtf8(schema::kAlias));
+    direct.setSql(statement);
+    direct.setParam(QStringLiteral("text"), u'%' + text.toUpper() + u'%');
+    direct.open();
+    QVERIFY(direct.recordCount() > 200);
+    QCOMPARE(int(shown.size()), direct.recordCount());
+    for (int row = 0; row < direct.recordCount(); ++row) {
+        QVariantList values;
+        for (int field = 0; field < direct.fieldCount(); ++field)
+            values << direct.rowValue(row, field);
+        QCOMPARE(shown[std::size_t(row)], values);
+    }
+    // The last hit was chosen, and the window let go of the hits when it closed.
+    const int id = direct.fieldIndex(QStringLiteral("VideoAutoInc"));
+    QCOMPARE(lastId, direct.rowValue(direct.recordCount() - 1, id).toLongLong());
+    QCOMPARE(main.recordings().fieldByName(QStringLiteral("VideoAutoInc")).asInteger(), lastId);
+    QVERIFY(!f.GenerelSearchForm->Query1().isActive());
+    QVERIFY(!f.SkuespillerSearchForm->Query1().isActive());
 }
 
 QTEST_MAIN(TestSearch)
