@@ -5,11 +5,12 @@
 // times as the counter "x_bare" (engine time / bare time), and its target as "target_us"
 // (or "target_x_bare"). A summary of the targets is printed at the end.
 //
-// The catalogue is generated once per run in a temporary directory: the six table files are
-// created empty by the engine (so they carry its file marks, fields and indexes), then
-// filled through one raw sqlite3 connection per file in a single transaction each, which
-// takes a second or two instead of minutes of single posts.
+// The catalogue is generated once per run in a temporary directory (catalogue_generator.h):
+// the six table files are created empty by the engine (so they carry its file marks, fields
+// and indexes), then filled in a single transaction each, which takes a second or two
+// instead of minutes of single posts.
 
+#include "catalogue_generator.h"
 #include "data/schema.h"
 #include "engine/collation.h"
 #include "engine/database.h"
@@ -92,10 +93,6 @@ struct Stmt {
     }
 };
 
-std::string path(const QString& dir, const engine::TableDef& def) {
-    return QFile::encodeName(QDir(dir).filePath(def.fileName)).toStdString();
-}
-
 // ---------------------------------------------------------------------------------------
 // The generated catalogue
 
@@ -108,106 +105,6 @@ struct Catalogue {
 
 Catalogue* g_catalogue = nullptr;
 
-void fill(const Catalogue& cat) {
-    std::mt19937 random(20260101);
-    const char* lastNames[] = {"Hansen",      "Jensen",     "Nielsen",    "Pedersen",  "Andersen",
-                               "Christensen", "Larsen",     "Sørensen",   "Rasmussen", "Jørgensen",
-                               "Petersen",    "Madsen",     "Kristensen", "Olsen",     "Thomsen",
-                               "Ærø",         "Østergaard", "Åberg",      "smith",     "Brown"};
-    const char* firstNames[] = {"Anne", "Bo", "Carl", "Dorte", "Erik", "Frida", "Gustav", "Hanne"};
-
-    {
-        Connection c(QString::fromStdString(path(cat.dataDir, schema::tapes())));
-        c.exec("BEGIN");
-        Stmt ins(c.db, "INSERT INTO \"Bånd\" (BaandNavn, Baandlaengde) VALUES (?, ?)");
-        for (int i = 1; i <= kTapes; ++i) {
-            ins.text(1, text(QStringLiteral("B%1").arg(i)));
-            sqlite3_bind_int(ins.st, 2, i % 3 == 0 ? 240 : 180);
-            check(sqlite3_step(ins.st), c.db, "insert tape");
-            sqlite3_reset(ins.st);
-        }
-        c.exec("COMMIT");
-    }
-    {
-        Connection c(QString::fromStdString(path(cat.dataDir, schema::actors())));
-        c.exec("BEGIN");
-        Stmt ins(c.db, "INSERT INTO Skuespillere (Fornavn, Efternavn, Fodtdato, "
-                       "SkuespillerAutoIncStr, Billedepath) VALUES (?, ?, ?, ?, ?)");
-        for (int i = 1; i <= kActors; ++i) {
-            ins.text(1, firstNames[random() % 8]);
-            ins.text(2, text(QStringLiteral("%1 %2")
-                                 .arg(QString::fromUtf8(lastNames[random() % 20]))
-                                 .arg(i % 97)));
-            sqlite3_bind_double(ins.st, 3, 10000 + double(random() % 30000));
-            ins.text(4, std::to_string(i));
-            ins.text(5, text(QStringLiteral("billeder\\actor%1.jpg").arg(i)));
-            check(sqlite3_step(ins.st), c.db, "insert actor");
-            sqlite3_reset(ins.st);
-        }
-        c.exec("COMMIT");
-    }
-    {
-        Connection c(QString::fromStdString(path(cat.dataDir, schema::recordings())));
-        c.exec("BEGIN");
-        Stmt ins(c.db, "INSERT INTO Spolebox (Starttid, Indexnummer, Optagetdato, Kategori, "
-                       "Gruppe, Lyd, Hastighed, Noter, SkuespillereListe, SpilletidSPLP, "
-                       "SpilletidSP, Titel1, Titel2, Instruktor, Baandnummer, Produktionsaar, "
-                       "Land) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-        const int perTape = kRecordings / kTapes;
-        for (int i = 0; i < kRecordings; ++i) {
-            const int tape = i / perTape + 1;
-            const int slot = i % perTape;
-            const double minutes = 15.0 + double(random() % 10);
-            sqlite3_bind_double(ins.st, 1, slot * 18 / 1440.0);
-            sqlite3_bind_int(ins.st, 2, int(random() % 501));
-            sqlite3_bind_double(ins.st, 3, 30000 + double(random() % 9000));
-            ins.text(4, i % 2 ? "Drama" : "Komedie");
-            sqlite3_bind_int(ins.st, 5, int(random() % 10) + 1);
-            ins.text(6, "Stereo");
-            ins.text(7, "SP");
-            if (i % 4 == 0)
-                ins.text(8, "Optaget fra DR1, reklamer klippet ud.");
-            QString cast;
-            for (int k = 0; k < 4; ++k)
-                cast += QStringLiteral("*%1*").arg(random() % kActors + 1);
-            ins.text(9, text(cast));
-            sqlite3_bind_double(ins.st, 10, minutes / 1440.0);
-            sqlite3_bind_double(ins.st, 11, minutes / 1440.0);
-            ins.text(12, text(QStringLiteral("Film nummer %1").arg(i)));
-            ins.text(13, "Undertitel");
-            ins.text(14, text(QStringLiteral("Instruktør %1").arg(i % 500)));
-            // Tape names in mixed letter case, as typed by users.
-            std::string name = text(QStringLiteral("B%1").arg(tape));
-            if (slot % 3 == 1)
-                name[0] = 'b';
-            ins.text(15, name);
-            sqlite3_bind_int(ins.st, 16, 1950 + int(random() % 60));
-            ins.text(17, "DK");
-            check(sqlite3_step(ins.st), c.db, "insert recording");
-            sqlite3_reset(ins.st);
-        }
-        c.exec("COMMIT");
-    }
-    {
-        Connection c(QString::fromStdString(path(cat.dataDir, schema::categories())));
-        c.exec("BEGIN");
-        for (const char* k : {"Drama", "Komedie", "Action", "Dokumentar", "Børnefilm"})
-            c.exec(QStringLiteral("INSERT INTO Kategori (Kategori) VALUES ('%1')")
-                       .arg(QString::fromUtf8(k)));
-        c.exec("COMMIT");
-    }
-    {
-        Connection c(QString::fromStdString(path(cat.dataDir, schema::groups())));
-        for (int g = 1; g <= 10; ++g)
-            c.exec(QStringLiteral("INSERT INTO Grupper (Gruppenavn) VALUES ('Gruppe %1')").arg(g));
-    }
-    {
-        Connection c(QString::fromStdString(path(cat.dataDir, schema::settings())));
-        c.exec("INSERT INTO System (ColorFri, ColorAktuelFri, ColorFilmSP, ColorFilmLP) "
-               "VALUES (65280, 255, 16711680, 8421376)");
-    }
-}
-
 std::unique_ptr<Catalogue> generate() {
     auto cat = std::make_unique<Catalogue>();
     if (!cat->root.isValid())
@@ -217,9 +114,11 @@ std::unique_ptr<Catalogue> generate() {
     QDir().mkpath(cat->dataDir);
     QElapsedTimer clock;
     clock.start();
-    for (const engine::TableDef* def : schema::allTables())
-        engine::Database::createTable(cat->dataDir, *def);
-    fill(*cat);
+    generator::CatalogueSize size;
+    size.recordings = kRecordings;
+    size.tapes = kTapes;
+    size.actors = kActors;
+    generator::createCatalogue(cat->dataDir, size);
     engine::Session(cat->configFile).addAlias(kAlias, cat->dataDir, QStringLiteral("PARADOX"));
     for (qint64 id = 1; id <= kRecordings; ++id)
         cat->recordingIds.push_back(id);

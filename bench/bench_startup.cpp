@@ -4,7 +4,7 @@
 //     without the three-second splash wait (target 300 ms);
 //   - the processor time the idle program uses over ten seconds (target: near zero).
 
-#include "big_catalogue.h"
+#include "catalogue_generator.h"
 #include "engine/session.h"
 #include "shell/AboutFormUnit.h"
 #include "shell/Spolebox.h"
@@ -30,7 +30,11 @@ struct World {
     World() {
         const QString dir = root.filePath(QStringLiteral("DATA"));
         QDir().mkpath(dir);
-        fillBigCatalogue(dir, BigCatalogueSize{2000, 50, 10000});
+        generator::CatalogueSize size;
+        size.recordings = 100000;
+        size.tapes = 2000;
+        size.actors = 10000;
+        generator::createCatalogue(dir, size);
         session = std::make_unique<engine::Session>(root.filePath(QStringLiteral("engine.ini")));
         session->addAlias(QStringLiteral("Spolebox"), dir, QStringLiteral("PARADOX"));
     }

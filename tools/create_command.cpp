@@ -1,9 +1,10 @@
-// create: sets up the six tables of a catalogue, empty or with the sample collection. It
-// never touches a catalogue that is already there, and a create that fails half-way
-// leaves nothing behind.
+// create: sets up the six tables of a catalogue, empty, with the sample collection or with
+// a generated one. It never touches a catalogue that is already there, and a create that
+// fails half-way leaves nothing behind.
 
 #include "create_command.h"
 
+#include "catalogue_generator.h"
 #include "data/catalogue_setup.h"
 #include "engine/error.h"
 #include "sample_catalogue.h"
@@ -13,16 +14,29 @@
 
 namespace tool {
 
-int create(const QString& directory, bool sample) {
+int create(const QString& directory, bool sample, int generatedRecordings) {
+    std::function<void(const QDir&)> fill;
+    if (sample) {
+        fill = fillSample;
+    } else if (generatedRecordings > 0) {
+        fill = [generatedRecordings](const QDir& dir) {
+            generator::CatalogueSize size;
+            size.recordings = generatedRecordings;
+            generator::fillCatalogue(dir.absolutePath(), size);
+        };
+    }
     try {
-        catalogue::createEmpty(directory, sample ? std::function<void(const QDir&)>(fillSample)
-                                                 : std::function<void(const QDir&)>());
+        catalogue::createEmpty(directory, fill);
     } catch (const engine::Error& e) {
         err() << "spolebox-catalogue: " << e.message() << '\n';
         return 1;
     }
-    out() << "Created " << (sample ? "a sample" : "an empty") << " catalogue in "
-          << QDir::toNativeSeparators(QDir(directory).absolutePath()) << '\n';
+    out() << "Created "
+          << (sample                    ? "a sample"
+              : generatedRecordings > 0 ? "a generated"
+                                        : "an empty")
+          << " catalogue in " << QDir::toNativeSeparators(QDir(directory).absolutePath())
+          << '\n';
     return 0;
 }
 

@@ -4,8 +4,8 @@
 
 namespace tool {
 
-// Creates the six tables in directory (made when missing), empty or with the sample
-// collection. Returns the exit code.
-int create(const QString& directory, bool sample);
+// Creates the six tables in directory (made when missing), empty, with the sample
+// collection, or with that many generated recordings. Returns the exit code.
+int create(const QString& directory, bool sample, int generatedRecordings = 0);
 
 } // namespace tool

@@ -3,7 +3,10 @@
 #include "ProgressBarFormUnit.h"
 #include "data/Databoxunit.h"
 #include "data/schema.h"
+#include "engine/database.h"
+#include "engine/session.h"
 #include "framework/error_display.h"
+#include "free_time_computation.h"
 #include "paint_box.h"
 #include "ruler.h"
 #include "stored_colour.h"
@@ -15,6 +18,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -74,6 +78,67 @@ void setPanelColour(QFrame* panel, const QColor& colour) {
     QPalette palette = panel->palette();
     palette.setColor(QPalette::Window, colour);
     panel->setPalette(palette);
+}
+
+const QString kProgressCaption = QStringLiteral("Opretter skema");
+const QString kComputing = QStringLiteral("Beregner fri tid");
+const QString kBuilding = QStringLiteral("Opretter skema");
+const QString kMasterField = QStringLiteral("BaandNavn");
+
+// VideoTable2 follows BaandTable tape by tape: read that way, 10,000 tapes cost 10,000
+// re-queries. For the computation it is opened without its master link and read once in
+// the order of the same index; grouped by tape name as the link compares names, every tape
+// gets exactly the rows the link would give it. Closed and linked again however it ends.
+class OpenedWhole {
+public:
+    OpenedWhole(engine::Table& table, engine::Table& master, const QString& masterField)
+        : m_table(table), m_master(master), m_masterField(masterField) {
+        m_table.setMasterLink(nullptr, QString());
+        try {
+            m_table.open();
+        } catch (...) {
+            m_table.setMasterLink(&m_master, m_masterField);
+            throw;
+        }
+    }
+    ~OpenedWhole() {
+        m_table.close();
+        m_table.setMasterLink(&m_master, m_masterField);
+    }
+    OpenedWhole(const OpenedWhole&) = delete;
+    OpenedWhole& operator=(const OpenedWhole&) = delete;
+
+private:
+    engine::Table& m_table;
+    engine::Table& m_master;
+    QString m_masterField;
+};
+
+// The progress window is hidden again, however the computation ends.
+class ShownWhileComputing {
+public:
+    explicit ShownWhileComputing(TProgressBarForm& progress) : m_progress(progress) {}
+    ~ShownWhileComputing() { m_progress.hide(); }
+    ShownWhileComputing(const ShownWhileComputing&) = delete;
+    ShownWhileComputing& operator=(const ShownWhileComputing&) = delete;
+
+private:
+    TProgressBarForm& m_progress;
+};
+
+// A bar maximum below 0 (no entries at all) is shown as 0.
+void setBarMaximum(QProgressBar* bar, int maximum) {
+    bar->setMaximum(std::max(maximum, 0));
+}
+
+// Moves the bar when what it shows changes: a whole percent further (so every step when
+// there are fewer than a hundred), and the last step. A hundred thousand rows would
+// otherwise cost as many updates of the bar as rows.
+void moveBar(QProgressBar* bar, int value) {
+    const int maximum = bar->maximum();
+    const auto percent = [maximum](int v) { return maximum > 0 ? qint64(v) * 100 / maximum : 0; };
+    if (value == maximum || percent(value) != percent(bar->value()))
+        bar->setValue(value);
 }
 
 } // namespace
@@ -204,10 +269,65 @@ void TBaandOversigtForm::PaintBox1Paint(QPainter& canvas) {
         canvas.drawText(QPoint(label.x, 1 + ascent), label.text);
 }
 
-void TBaandOversigtForm::opretpanel(quint8 kind, overview::Minutes start,
-                                    overview::Minutes length) {
-    // The rows keep every recording's title and id once; a panel refers to them.
-    m_rows.addSegment(kind, start, length, overview::isRecording(kind) ? m_currentRecording : -1);
+void TBaandOversigtForm::startberegnpaneler() {
+    engine::Table& tapes = m_dataBox.BaandTable();
+    // Reading ends a pending edit of the tapes table first, as moving it would.
+    tapes.checkBrowseMode();
+
+    ShownWhileComputing shown(m_progress);
+    m_progress.setWindowTitle(kProgressCaption);
+    m_progress.Label4->setText(kComputing);
+    m_progress.showAndPaint();
+    QProgressBar* bar = m_progress.ProgressBar1;
+    setBarMaximum(bar, tapes.recordCount());
+
+    // Every row is read inside one read transaction: the catalogue files are locked once
+    // rather than for each row.
+    overview::FreeTimeInput input;
+    m_dataBox.session().database(QString::fromUtf8(schema::kAlias))->transaction([&] {
+        OpenedWhole opened(m_videoTable2, tapes, kMasterField);
+        input = overview::readFreeTimeInput(tapes, m_videoTable2);
+    });
+
+    overview::FreeTimeProgress progress;
+    progress.tapeRead = [bar](int recordNumber) { moveBar(bar, recordNumber); };
+    progress.rowsStart = [this, bar](int maximum) {
+        m_progress.setWindowTitle(kProgressCaption);
+        m_progress.Label4->setText(kBuilding);
+        bar->setValue(0);
+        m_progress.paintNow();
+        setBarMaximum(bar, maximum);
+    };
+    progress.rowBuilt = [bar](int position) { moveBar(bar, position); };
+    overview::FreeTimeResult result = overview::computeFreeTime(input, progress);
+    input = {};
+
+    m_entries = std::move(result.entries);
+    m_entryModel->setStringList(m_entries);
+    m_scaleMaximum = result.scaleMaximum;
+    m_rows = std::move(result.rows);
+    m_rows.setRowsAreaWidth(ScrollBox->width());
+    colourRows();
+    RowsView->rowsChanged();
+
+    // The tapes table is left where the walk through it and the locates would leave it:
+    // on the tape of the last row built, or else on its last tape.
+    if (result.lastRowTape >= 0)
+        tapes.setRecNo(result.lastRowTape + 1);
+    else
+        tapes.last();
+}
+
+void TBaandOversigtForm::colourRows() {
+    engine::Table& settings = m_dataBox.SystemTable();
+    m_rows.setKindColour(overview::kCurrentFree,
+                         overview::settingsColour(settings, QStringLiteral("ColorAktuelFri")));
+    m_rows.setKindColour(overview::kOtherFree,
+                         overview::settingsColour(settings, QStringLiteral("ColorFri")));
+    m_rows.setKindColour(overview::kRecordingSP,
+                         overview::settingsColour(settings, QStringLiteral("ColorFilmSP")));
+    m_rows.setKindColour(overview::kRecordingLP,
+                         overview::settingsColour(settings, QStringLiteral("ColorFilmLP")));
 }
 
 void TBaandOversigtForm::PanelDblClick(qint64 tag) {

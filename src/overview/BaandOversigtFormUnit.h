@@ -6,8 +6,6 @@
 
 #include <QDialog>
 #include <QStringList>
-#include <map>
-#include <vector>
 
 class PaintBox;
 class QFrame;
@@ -56,10 +54,6 @@ public:
     // Computes every free block of every tape and builds the rows from them, while the
     // progress window shows. Call once, before showing the window.
     void startberegnpaneler();
-    // Adds one segment to the row being built: kind 1 to 4, start and length in minutes.
-    // A recording (kinds 3 and 4) takes its caption and tag from the recording the
-    // computation stands on.
-    void opretpanel(quint8 kind, overview::Minutes start, overview::Minutes length);
 
     void FormShow();
     void PaintBox1Paint(QPainter& canvas);
@@ -76,41 +70,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // One recording as the computation read it from VideoTable2; its Titel1 and
-    // VideoAutoInc go to the rows' recording labels under the same index.
-    struct RecordingSlot {
-        double start = 0;    // Starttid
-        double tapeTime = 0; // SpilletidSP
-        bool sp = false;     // Hastighed is exactly "SP"
-    };
-    // Where the recordings of one tape lie among all recordings read.
-    struct RecordingRange {
-        std::size_t first = 0;
-        std::size_t count = 0;
-    };
-    using RecordingGroups = std::map<QString, RecordingRange, overview::TapeNameLess>;
-    // One tape of BaandTable, in its order, with its recordings.
-    struct TapeSlot {
-        QString name;
-        qint64 length = 0;
-        RecordingRange recordings;
-        std::size_t located = 0; // the first tape of this name, letter case ignored
-    };
-    // A free-block entry and the tape whose free block it is.
-    struct PendingEntry {
-        QString text;
-        std::size_t tape = 0;
-    };
-
     void buildHeader();
     void buildRowsArea();
     void buildFooter();
-    void startopretpaneler();
-    RecordingGroups readRecordings();
-    void readTapes(const RecordingGroups& groups);
-    void readTape(const TapeSlot& tape);
-    void addEntry(const QString& freeTime, const TapeSlot& tape);
-    void buildRow(const TapeSlot& tape, const QString& freeLabel, int rowTop);
+    void colourRows();
 
     TDataBox& m_dataBox;
     TProgressBarForm& m_progress;
@@ -120,12 +83,6 @@ private:
     QStringList m_entries;
     overview::Minutes m_scaleMaximum = 0;
     overview::TapeRows m_rows;
-
-    // What the first pass read, for the second pass.
-    std::vector<TapeSlot> m_tapes;
-    std::vector<RecordingSlot> m_recordings;
-    std::vector<PendingEntry> m_pending; // the entries in ListBox1's order, with their tapes
-    int m_currentRecording = -1;         // the recording the computation stands on
 };
 
 // The menu handler of "Vis fri tid på bånd" (F10): creates the overview, computes it with

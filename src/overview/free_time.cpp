@@ -3,7 +3,6 @@
 #include "engine/collation.h"
 #include "engine/datetime.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace overview {
@@ -11,7 +10,6 @@ namespace overview {
 namespace {
 
 constexpr qsizetype kFreeTimeLength = 8; // hh:mm:ss
-constexpr qsizetype kFreeLabelLength = 5;
 
 void putTwoDigits(QChar* out, int value) {
     out[0] = QChar(u'0' + value / 10);
@@ -39,22 +37,16 @@ QString minutesText(int minutes) {
     return text;
 }
 
-int minutesOfText(const QString& text) {
-    const qsizetype colon = text.indexOf(u':');
-    if (colon < 2 || text.size() - colon != 3)
-        return -1;
-    bool hoursOk = false;
-    bool minutesOk = false;
-    const int hours = QStringView(text).left(colon).toInt(&hoursOk);
-    const int rest = QStringView(text).mid(colon + 1).toInt(&minutesOk);
-    if (!hoursOk || !minutesOk || hours < 0 || rest < 0 || rest > 59)
-        return -1;
-    return hours * 60 + rest;
+QString freeTimeText(double dayFraction) {
+    return freeTimeTextOfMsecs(freeTimeMilliseconds(dayFraction));
 }
 
-QString freeTimeText(double dayFraction) {
+int freeTimeMilliseconds(double dayFraction) {
     // Only the time of day counts; a whole day and more never occurs on a tape.
-    const int ms = engine::timeFractionToMsecs(dayFraction);
+    return engine::timeFractionToMsecs(dayFraction);
+}
+
+QString freeTimeTextOfMsecs(int ms) {
     QString text(kFreeTimeLength, u':');
     QChar* out = text.data();
     putTwoDigits(out, ms / 3600000);
@@ -65,25 +57,6 @@ QString freeTimeText(double dayFraction) {
 
 QString freeBlockEntry(const QString& freeTime, const QString& tapeName) {
     return freeTime + tapeName;
-}
-
-QString entryFreeLabel(const QString& entry) {
-    return entry.left(kFreeLabelLength);
-}
-
-bool entryLess(const QString& a, const QString& b) {
-    // The fixed-width free times hold only digits and colons, which sort by their codes in
-    // any case; comparing them directly spares the collation for all but equal times.
-    const QStringView timeA = QStringView(a).left(kFreeTimeLength);
-    const QStringView timeB = QStringView(b).left(kFreeTimeLength);
-    if (const int c = timeA.compare(timeB); c != 0)
-        return c < 0;
-    // Views of the names, without copying them.
-    const QString nameA = QString::fromRawData(a.constData() + kFreeTimeLength,
-                                               std::max<qsizetype>(a.size() - kFreeTimeLength, 0));
-    const QString nameB = QString::fromRawData(b.constData() + kFreeTimeLength,
-                                               std::max<qsizetype>(b.size() - kFreeTimeLength, 0));
-    return engine::danishCompare(nameA, nameB) < 0;
 }
 
 bool TapeNameLess::operator()(const QString& a, const QString& b) const {

@@ -16,21 +16,16 @@ int roundHalfEven(double value);
 // A number of minutes as hh:mm: hours = minutes div 60, then the remainder, each at least
 // two digits. 95 gives "01:35", 6000 gives "100:00".
 QString minutesText(int minutes);
-// The number of minutes a minutes text stands for; -1 when it is none.
-int minutesOfText(const QString& text);
 
 // A free time (a non-negative day fraction) as exactly 8 characters hh:mm:ss, whatever
 // the machine's time format: rounded to the millisecond, the seconds then cut.
 QString freeTimeText(double dayFraction);
-inline const QString kNoFreeTime = QStringLiteral("00:00:00");
+// The same in two steps: the free time's milliseconds of the day, and their text.
+int freeTimeMilliseconds(double dayFraction);
+QString freeTimeTextOfMsecs(int milliseconds);
 
 // A line of the free-block list: the free-time text immediately followed by the tape name.
 QString freeBlockEntry(const QString& freeTime, const QString& tapeName);
-// The hh:mm of an entry: its first 5 characters.
-QString entryFreeLabel(const QString& entry);
-
-// The list's sorted order: ascending, letter case ignored (Danish order for the names).
-bool entryLess(const QString& a, const QString& b);
 
 // Tape names as the tapes table compares them: Danish order, letter case ignored.
 struct TapeNameLess {

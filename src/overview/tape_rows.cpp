@@ -7,12 +7,10 @@ const QString kFreeCaption = QStringLiteral("Fri");
 } // namespace
 
 void TapeRows::clear() {
+    m_segments.clear();
+    m_tapes.clear();
     m_rows.clear();
     m_recordings.clear();
-}
-
-void TapeRows::setRecordings(std::vector<RecordingLabel> recordings) {
-    m_recordings = std::move(recordings);
 }
 
 QString TapeRows::caption(const Segment& segment) const {
@@ -44,33 +42,61 @@ QColor TapeRows::kindColour(quint8 kind) const {
     return kind < m_colours.size() ? m_colours[kind] : QColor(Qt::black);
 }
 
-void TapeRows::startRow(int top, const QString& tapeName, const QString& freeLabel,
-                        int rowsAreaWidth, std::size_t segments) {
-    OverviewRow row;
-    row.segments.reserve(segments);
-    row.top = top;
-    row.tapeName = tapeName;
-    row.freeLabel = freeLabel;
-    row.freeLabelLeft = rowsAreaWidth - kFreeLabelFromRight;
-    m_rows.push_back(std::move(row));
+int TapeRows::addTape(const QString& name) {
+    m_tapes.push_back(Tape{name, m_segments.size(), 0});
+    return int(m_tapes.size()) - 1;
 }
 
-void TapeRows::addSegment(quint8 kind, Minutes start, Minutes length, int recording) {
-    if (m_rows.empty())
+void TapeRows::addSegment(const TapeSegment& segment) {
+    if (m_tapes.empty())
         return;
+    m_segments.push_back(segment);
+    ++m_tapes.back().count;
+}
+
+void TapeRows::addFree(Minutes start, Minutes length) {
+    addSegment(TapeSegment{kOtherFree, start, length, -1});
+}
+
+void TapeRows::addRecording(bool sp, Minutes start, Minutes length, RecordingLabel label) {
+    m_recordings.push_back(std::move(label));
+    addSegment(
+        TapeSegment{sp ? kRecordingSP : kRecordingLP, start, length, int(m_recordings.size()) - 1});
+}
+
+void TapeRows::addRow(int tape, int freeLabel) {
+    m_rows.push_back(Row{tape, freeLabel});
+}
+
+OverviewRow TapeRows::row(int index) const {
+    const Row& stored = m_rows.at(std::size_t(index));
+    const Tape& tape = m_tapes.at(std::size_t(stored.tape));
+    OverviewRow row;
+    row.top = index * kRowPitch;
+    row.tapeName = tape.name;
+    row.freeLabel = minutesText(stored.freeLabel);
+    row.freeLabelLeft = m_rowsAreaWidth - kFreeLabelFromRight;
+    row.segments.reserve(tape.count);
     const double s = scale();
-    Segment segment;
-    segment.kind = kind;
-    segment.start = start;
-    segment.length = length;
-    segment.left = kStripLeft + roundHalfEven(start * s);
-    segment.width = roundHalfEven(length * s);
-    segment.recording = recording;
-    m_rows.back().segments.push_back(segment);
+    for (std::size_t i = tape.first; i < tape.first + tape.count; ++i) {
+        const TapeSegment& kept = m_segments[i];
+        Segment segment;
+        segment.kind = kept.kind;
+        // A free block is the current one when its hh:mm is the row's label.
+        if (kept.kind == kOtherFree && kept.length == stored.freeLabel)
+            segment.kind = kCurrentFree;
+        segment.start = kept.start;
+        segment.length = kept.length;
+        segment.left = kStripLeft + roundHalfEven(kept.start * s);
+        segment.width = roundHalfEven(kept.length * s);
+        segment.recording = kept.recording;
+        row.segments.push_back(segment);
+    }
+    return row;
 }
 
 int TapeRows::height() const {
-    return m_rows.empty() ? 0 : m_rows.back().top + kRowPitch;
+    return rowCount() * kRowPitch;
 }
 
 int TapeRows::rowAt(int y) const {
@@ -80,19 +106,19 @@ int TapeRows::rowAt(int y) const {
     return index < rowCount() ? index : -1;
 }
 
-const Segment* TapeRows::segmentAt(const QPoint& pos, const OverviewRow** rowOut) const {
+std::optional<PanelAt> TapeRows::panelAt(const QPoint& pos) const {
     const int index = rowAt(pos.y());
     if (index < 0)
-        return nullptr;
-    const OverviewRow& row = m_rows[std::size_t(index)];
-    for (auto it = row.segments.rbegin(); it != row.segments.rend(); ++it) {
-        if (it->width > 0 && row.panelRect(*it).contains(pos)) {
-            if (rowOut)
-                *rowOut = &row;
-            return &*it;
+        return std::nullopt;
+    PanelAt at{row(index), 0};
+    for (std::size_t i = at.row.segments.size(); i-- > 0;) {
+        const Segment& segment = at.row.segments[i];
+        if (segment.width > 0 && at.row.panelRect(segment).contains(pos)) {
+            at.segment = i;
+            return at;
         }
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 } // namespace overview

@@ -6,10 +6,16 @@
 #include <QRect>
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
 
 // The rows of the tape overview: one row per free block, each drawing its whole tape as a
 // strip of segments on a common time scale. Only the model lives here; TapeRowsView draws it.
+//
+// A tape with many free blocks has as many rows, and each row shows all of the tape: so a
+// tape's segments are kept once, and a row is only the tape it shows and the free block it
+// stands for. The row as drawn (its segments placed and the current block marked) is made
+// when it is asked for: memory grows with the tapes and recordings, not with rows × segments.
 namespace overview {
 
 // The geometry of the rows area, in pixels.
@@ -21,7 +27,7 @@ inline constexpr int kLabelTop = 3;     // labels, below the row top
 inline constexpr int kTapeNameLeft = 3;
 inline constexpr int kFreeLabelFromRight = 50; // the free-time label, from the area's right
 
-// Segment kinds, numbered as opretpanel takes them.
+// Segment kinds, numbered 1 to 4 as the overview has always numbered them.
 enum SegmentKind : quint8 {
     kCurrentFree = 1, // the free block the row stands for
     kOtherFree = 2,   // another free block of the tape
@@ -40,7 +46,7 @@ struct RecordingLabel {
     qint64 id = 0;
 };
 
-// Kept small: an overview of a large collection holds several hundred thousand.
+// A segment as a row draws it.
 struct Segment {
     quint8 kind = kCurrentFree;
     Minutes start = 0;
@@ -52,6 +58,7 @@ struct Segment {
     QString hint() const { return segmentHint(start, length); }
 };
 
+// A row as it is drawn.
 struct OverviewRow {
     int top = 0;
     QString tapeName;
@@ -62,6 +69,15 @@ struct OverviewRow {
     QRect panelRect(const Segment& segment) const {
         return QRect(segment.left, top, segment.width, kPanelHeight);
     }
+};
+
+// The panel under a point: its row as drawn and which of the row's segments it is.
+struct PanelAt {
+    OverviewRow row;
+    std::size_t segment = 0;
+
+    const Segment& panel() const { return row.segments[segment]; }
+    QRect rect() const { return row.panelRect(panel()); }
 };
 
 class TapeRows {
@@ -77,33 +93,61 @@ public:
     void setKindColour(quint8 kind, const QColor& colour);
     QColor kindColour(quint8 kind) const;
 
-    // Starts a row at top; the free-time label goes rowsAreaWidth - 50 from the left.
-    // Room is made for the number of segments expected.
-    void startRow(int top, const QString& tapeName, const QString& freeLabel, int rowsAreaWidth,
-                  std::size_t segments = 0);
-    // The recordings that segments refer to by index.
-    void setRecordings(std::vector<RecordingLabel> recordings);
-    // Adds a segment to the row last started, placed on the scale.
-    void addSegment(quint8 kind, Minutes start, Minutes length, int recording = -1);
+    // The free-time labels go this width less 50 from the left.
+    void setRowsAreaWidth(int width) { m_rowsAreaWidth = width; }
+
+    // Building. A tape's segments, in tape order: addTape starts them, and the segments
+    // added go to the tape last started. Free blocks are marked current or not per row.
+    int addTape(const QString& name);
+    void addFree(Minutes start, Minutes length);
+    void addRecording(bool sp, Minutes start, Minutes length, RecordingLabel label);
+    // A row showing the tape (as addTape numbered it) for its free block of freeLabel
+    // minutes (the hh:mm the row is labelled with). Rows lie 25 pixels apart in this order.
+    void addRow(int tape, int freeLabel);
+
+    int rowCount() const { return int(m_rows.size()); }
+    int tapeCount() const { return int(m_tapes.size()); }
+    // The row as drawn: its top, labels and every segment of its tape placed on the scale.
+    OverviewRow row(int index) const;
 
     // A panel's caption: "Fri", or the recording's title; and its Tag: the recording's
     // VideoAutoInc, 0 for free blocks.
     QString caption(const Segment& segment) const;
     qint64 tag(const Segment& segment) const;
 
-    const std::vector<OverviewRow>& rows() const { return m_rows; }
-    int rowCount() const { return int(m_rows.size()); }
     int height() const; // of all rows, for the scrolling area
 
     // The row whose pitch holds y, -1 when none.
     int rowAt(int y) const;
     // The topmost segment with a panel at pos (later panels lie above earlier ones).
-    const Segment* segmentAt(const QPoint& pos, const OverviewRow** row = nullptr) const;
+    std::optional<PanelAt> panelAt(const QPoint& pos) const;
 
 private:
-    std::vector<OverviewRow> m_rows;
+    // A segment as its tape keeps it: a free block (kOtherFree) or a recording.
+    struct TapeSegment {
+        quint8 kind = kOtherFree;
+        Minutes start = 0;
+        Minutes length = 0;
+        int recording = -1;
+    };
+    struct Tape {
+        QString name;
+        std::size_t first = 0; // of its segments
+        std::size_t count = 0;
+    };
+    struct Row {
+        int tape = 0;
+        int freeLabel = 0; // minutes
+    };
+
+    void addSegment(const TapeSegment& segment);
+
+    std::vector<TapeSegment> m_segments;
+    std::vector<Tape> m_tapes;
+    std::vector<Row> m_rows;
     std::vector<RecordingLabel> m_recordings;
     Minutes m_scaleMaximum = 0;
+    int m_rowsAreaWidth = 0;
     std::array<QColor, 5> m_colours{};
 };
 

@@ -38,15 +38,14 @@ bool TapeRowsView::event(QEvent* event) {
     if (event->type() != QEvent::ToolTip)
         return QWidget::event(event);
     auto* help = static_cast<QHelpEvent*>(event);
-    const overview::OverviewRow* row = nullptr;
-    const overview::Segment* segment = m_rows.segmentAt(help->pos(), &row);
-    if (!segment) {
+    const std::optional<overview::PanelAt> at = m_rows.panelAt(help->pos());
+    if (!at) {
         QToolTip::hideText();
         event->ignore();
         return true;
     }
     // The hint stays while the mouse is on the same panel.
-    QToolTip::showText(help->globalPos(), segment->hint(), this, row->panelRect(*segment),
+    QToolTip::showText(help->globalPos(), at->panel().hint(), this, at->rect(),
                        applicationHintPauses().hidePause);
     return true;
 }
@@ -56,8 +55,9 @@ void TapeRowsView::paintEvent(QPaintEvent* event) {
     const QRect dirty = event->rect();
     const int first = std::max(0, dirty.top() / kRowPitch);
     const int last = std::min(m_rows.rowCount() - 1, dirty.bottom() / kRowPitch);
+    // Each row is made as it is painted: only the rows in view ever exist as drawn.
     for (int i = first; i <= last; ++i)
-        paintRow(painter, m_rows.rows()[std::size_t(i)]);
+        paintRow(painter, m_rows.row(i));
 }
 
 void TapeRowsView::paintRow(QPainter& painter, const overview::OverviewRow& row) {
@@ -105,9 +105,9 @@ void TapeRowsView::paintPanel(QPainter& painter, const QRect& rect, const QColor
 }
 
 void TapeRowsView::mouseDoubleClickEvent(QMouseEvent* event) {
-    const overview::Segment* segment = m_rows.segmentAt(event->position().toPoint());
-    if (segment && overview::isRecording(segment->kind) && onPanelDoubleClick) {
-        onPanelDoubleClick(m_rows.tag(*segment));
+    const std::optional<overview::PanelAt> at = m_rows.panelAt(event->position().toPoint());
+    if (at && overview::isRecording(at->panel().kind) && onPanelDoubleClick) {
+        onPanelDoubleClick(m_rows.tag(at->panel()));
         return;
     }
     QWidget::mouseDoubleClickEvent(event);

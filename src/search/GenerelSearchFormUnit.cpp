@@ -2,7 +2,6 @@
 
 #include "engine/error.h"
 #include "framework/db_grid.h"
-#include "framework/message_box.h"
 
 namespace {
 
@@ -19,8 +18,8 @@ QString quoted(const QString& text) {
 
 } // namespace
 
-TGenerelSearchForm::TGenerelSearchForm(TDataBox& dataBox, QWidget* parent)
-    : SearchResultForm(dataBox, QStringLiteral("GenerelSearchForm"), QStringLiteral("Søgning"),
+TGenerelSearchForm::TGenerelSearchForm(engine::Session& session, QWidget* parent)
+    : SearchResultForm(session, QStringLiteral("GenerelSearchForm"), QStringLiteral("Søgning"),
                        QSize(586, 375), parent) {
     const auto column = [](const char* field, const QString& title, int width) {
         framework::GridColumn c;
@@ -52,15 +51,11 @@ QString TGenerelSearchForm::whereLine(int kind, const QString& upperText) {
 }
 
 void TGenerelSearchForm::startsogning(int kind, const QString& upperText) {
-    engine::Query& query = Query1();
+    HitQuery& query = Query1();
     query.close();
     query.sql().clear();
     query.setSql({QStringLiteral("SELECT * FROM \"spolebox.db\""), whereLine(kind, upperText),
                   QStringLiteral("ORDER BY titel1")});
     query.open();
-    if (query.isEmpty()) {
-        framework::notice(QStringLiteral("Der er ingen poster fundet."));
-        return;
-    }
-    exec();
+    showHits(QStringLiteral("Der er ingen poster fundet."));
 }

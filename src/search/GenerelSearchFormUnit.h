@@ -10,7 +10,7 @@ class TGenerelSearchForm : public SearchResultForm {
 public:
     enum Kind { Titles = 1, Director = 2, TapeName = 3 };
 
-    explicit TGenerelSearchForm(TDataBox& dataBox, QWidget* parent = nullptr);
+    explicit TGenerelSearchForm(engine::Session& session, QWidget* parent = nullptr);
 
     // Runs the search of that kind for the upper-cased text: says "Der er ingen poster
     // fundet." when nothing matches, else shows the hits modally. The text matches anywhere

@@ -1,10 +1,9 @@
 #include "SkuespillerSearchFormUnit.h"
 
 #include "framework/db_grid.h"
-#include "framework/message_box.h"
 
-TSkuespillerSearchForm::TSkuespillerSearchForm(TDataBox& dataBox, QWidget* parent)
-    : SearchResultForm(dataBox, QStringLiteral("SkuespillerSearchForm"),
+TSkuespillerSearchForm::TSkuespillerSearchForm(engine::Session& session, QWidget* parent)
+    : SearchResultForm(session, QStringLiteral("SkuespillerSearchForm"),
                        QStringLiteral("SkuespillerSearchForm"), QSize(604, 380), parent) {
     const auto column = [](const char* field, const QString& title, int width) {
         framework::GridColumn c;
@@ -32,13 +31,9 @@ TSkuespillerSearchForm::TSkuespillerSearchForm(TDataBox& dataBox, QWidget* paren
 }
 
 void TSkuespillerSearchForm::startsogning(const QString& upperText) {
-    engine::Query& query = Query1();
+    HitQuery& query = Query1();
     query.close();
     query.setParam(QStringLiteral("text"), u'%' + upperText + u'%');
     query.open();
-    if (query.isEmpty()) {
-        framework::notice(QStringLiteral("Der er ikke fundet nogle skuespillere."));
-        return;
-    }
-    exec();
+    showHits(QStringLiteral("Der er ikke fundet nogle skuespillere."));
 }

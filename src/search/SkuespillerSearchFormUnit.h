@@ -9,7 +9,7 @@
 class TSkuespillerSearchForm : public SearchResultForm {
     Q_OBJECT
 public:
-    explicit TSkuespillerSearchForm(TDataBox& dataBox, QWidget* parent = nullptr);
+    explicit TSkuespillerSearchForm(engine::Session& session, QWidget* parent = nullptr);
 
     // Runs the search for the upper-cased text: says "Der er ikke fundet nogle
     // skuespillere." when nothing matches, else shows the hits modally.

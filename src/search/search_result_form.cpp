@@ -1,18 +1,18 @@
 #include "search_result_form.h"
 
-#include "data/Databoxunit.h"
 #include "data/schema.h"
 #include "framework/db_grid.h"
 #include "framework/error_display.h"
+#include "framework/message_box.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 
-SearchResultForm::SearchResultForm(TDataBox& dataBox, const QString& objectName,
+SearchResultForm::SearchResultForm(engine::Session& session, const QString& objectName,
                                    const QString& caption, const QSize& size, QWidget* parent)
-    : QDialog(parent), m_dataBox(dataBox), m_query(dataBox.session()), m_dataSource(this) {
+    : QDialog(parent), m_query(session), m_dataSource(this) {
     setObjectName(objectName);
     setWindowTitle(caption);
     resize(size);
@@ -72,15 +72,27 @@ void SearchResultForm::DBGrid1DblClick() {
 void SearchResultForm::FormCloseQuery(int result) {
     if (result != kResultOk)
         return;
-    framework::guarded([this] {
-        if (!m_query.isActive() || m_query.isEmpty())
-            return;
-        const qint64 id = m_query.fieldByName(QStringLiteral("videoautoinc")).asInteger();
-        m_dataBox.VideoTable().locate(QStringLiteral("VideoAutoInc"), QVariant(id), false);
+    qint64 id = 0;
+    const bool read = framework::guarded([&] {
+        if (m_query.isActive() && !m_query.isEmpty())
+            id = m_query.fieldByName(QStringLiteral("videoautoinc")).asInteger();
     });
+    if (read && id != 0)
+        Q_EMIT hitChosen(id);
 }
 
 void SearchResultForm::done(int result) {
     FormCloseQuery(result);
     QDialog::done(result);
+    // The hits go with the window.
+    m_query.close();
+}
+
+void SearchResultForm::showHits(const QString& nothingFound) {
+    if (m_query.isEmpty()) {
+        m_query.close();
+        framework::notice(nothingFound);
+        return;
+    }
+    exec();
 }

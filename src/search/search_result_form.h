@@ -1,20 +1,24 @@
 #pragma once
 
-#include "engine/query.h"
 #include "framework/data_source.h"
+#include "hit_query.h"
 
 #include <QDialog>
 
 class QPushButton;
-class TDataBox;
+
+namespace engine {
+class Session;
+}
 
 namespace framework {
 class DBGrid;
 }
 
 // What both search result windows share: a read-only grid over the hits of their query,
-// an OK button (also a double click on a hit) that makes the chosen recording the current
-// one of the data module's VideoTable, and "Annuller", which leaves it where it is.
+// an OK button (also a double click on a hit) that reports the chosen recording, and
+// "Annuller", which chooses none. The grid reads the hits in view only, and closing the
+// window lets go of them.
 //
 // Modal results: OK 1, "Annuller" and the close box 2.
 class SearchResultForm : public QDialog {
@@ -25,7 +29,7 @@ public:
 
     ~SearchResultForm() override;
 
-    engine::Query& Query1() { return m_query; }
+    HitQuery& Query1() { return m_query; }
     framework::DataSource& DataSource1() { return m_dataSource; }
 
     framework::DBGrid* DBGrid1 = nullptr;
@@ -33,24 +37,31 @@ public:
     QPushButton* BitBtn2 = nullptr; // "Annuller"
 
     void DBGrid1DblClick();
-    // On closing with OK: the hit's recording becomes VideoTable's current row. The window
-    // closes whatever happens.
+    // On closing with OK: reports the hit's recording (hitChosen). The window closes
+    // whatever happens.
     void FormCloseQuery(int result);
+
+Q_SIGNALS:
+    // The user chose the hit of this recording (its VideoAutoInc): the caller makes it the
+    // current recording.
+    void hitChosen(qint64 videoAutoInc);
 
 public Q_SLOTS:
     void done(int result) override;
 
 protected:
-    SearchResultForm(TDataBox& dataBox, const QString& objectName, const QString& caption,
+    SearchResultForm(engine::Session& session, const QString& objectName, const QString& caption,
                      const QSize& size, QWidget* parent);
+
+    // Shows the hits of the open query modally; a search without hits is told with the
+    // message instead. The hits are let go of when it returns.
+    void showHits(const QString& nothingFound);
 
     void showEvent(QShowEvent* event) override;
     void reject() override { done(kResultCancel); } // the close box and Escape
 
-    TDataBox& m_dataBox;
-
 private:
-    engine::Query m_query;
+    HitQuery m_query;
     framework::DataSource m_dataSource;
     bool m_centred = false;
 };

@@ -193,8 +193,7 @@ void TMainForm::createWindows() {
     GrupperForm = new TGrupperForm(box, this);
     BaandtypeForm = new TBaandtypeForm(box, this);
     BaandForm = new TBaandForm(box, this);
-    SkuespillerSearchForm = new TSkuespillerSearchForm(box, this);
-    GenerelSearchForm = new TGenerelSearchForm(box, this);
+    createSearchWindows();
     ProgressBarForm = new TProgressBarForm(this);
     OpsaetningForm = new TOpsaetningForm(
         box,

@@ -218,6 +218,8 @@ private:
     void buildMultimediaPage();
     void buildButtonRow(QWidget* central);
     void buildSearchGroup(QWidget* central);
+    // The search result windows; a hit chosen in one becomes the current recording.
+    void createSearchWindows();
     void buildStatusBar();
     void setTabOrder();
     void bindControls();

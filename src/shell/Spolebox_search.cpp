@@ -3,7 +3,6 @@
 
 #include "Spolebox.h"
 #include "Spolebox_widgets.h"
-
 #include "data/Databoxunit.h"
 #include "engine/collation.h"
 #include "framework/error_display.h"
@@ -36,6 +35,21 @@ void TMainForm::buildSearchGroup(QWidget* central) {
     for (QRadioButton* radio : {RadioBTitel, RadioBInstruktor, RadioBSkuespiller, RadioBBaandNavn})
         connect(radio, &QRadioButton::clicked, this,
                 framework::guardedSlot([this] { RadioBTitelClick(); }));
+}
+
+void TMainForm::createSearchWindows() {
+    SkuespillerSearchForm = new TSkuespillerSearchForm(m_dataBox->session(), this);
+    GenerelSearchForm = new TGenerelSearchForm(m_dataBox->session(), this);
+    // The result windows know nothing of the recordings table: they report the hit chosen,
+    // and the recording is located here.
+    const auto locateHit = [this](qint64 videoAutoInc) {
+        framework::guarded([&] {
+            m_dataBox->VideoTable().locate(QStringLiteral("VideoAutoInc"), QVariant(videoAutoInc),
+                                           false);
+        });
+    };
+    connect(SkuespillerSearchForm, &SearchResultForm::hitChosen, this, locateHit);
+    connect(GenerelSearchForm, &SearchResultForm::hitChosen, this, locateHit);
 }
 
 void TMainForm::SogetextEnter() {

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QTest>
 #include <memory>
+#include <vector>
 
 // A tape time of whole minutes and seconds, as stored: a fraction of a day.
 inline double minutes(int m, int s = 0) {
@@ -85,8 +86,13 @@ public:
     }
 
     const overview::TapeRows& rows() const { return form->rows(); }
-    const overview::OverviewRow& row(int index) const {
-        return form->rows().rows().at(std::size_t(index));
+    // A row as the window draws it.
+    overview::OverviewRow row(int index) const { return form->rows().row(index); }
+    std::vector<overview::OverviewRow> allRows() const {
+        std::vector<overview::OverviewRow> all;
+        for (int i = 0; i < form->rows().rowCount(); ++i)
+            all.push_back(form->rows().row(i));
+        return all;
     }
 
     TempCatalogue catalogue;

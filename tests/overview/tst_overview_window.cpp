@@ -195,10 +195,10 @@ void TestOverviewWindow::scaleOf600Minutes() {
     TBaandOversigtForm& form = f.compute();
 
     QCOMPARE(f.rows().scale(), 0.975);
-    const overview::Segment& recording = f.row(0).segments.at(0);
+    const overview::Segment recording = f.row(0).segments.at(0);
     QCOMPARE(recording.left, 30);
     QCOMPARE(recording.width, 117);
-    const overview::Segment& free = f.row(0).segments.at(1);
+    const overview::Segment free = f.row(0).segments.at(1);
     QCOMPARE(free.left, 30 + 117);
     QCOMPARE(free.width, 468);
 
@@ -348,7 +348,7 @@ void TestOverviewWindow::doubleClickOnRecordingSelectsIt() {
         overview = &form;
         whileUp = applicationHintPauses();
         // B's 240 free minutes are the largest block: its row comes first.
-        const overview::OverviewRow& row = form.rows().rows().at(0);
+        const overview::OverviewRow row = form.rows().row(0);
         QPoint at(-1, -1);
         if (row.tapeName == u"B" && row.segments.size() == 2)
             at = centreOf(row, row.segments[0]);
@@ -379,7 +379,7 @@ void TestOverviewWindow::doubleClickOnFreeBlockDoesNothing() {
 
     bool stayedOpen = false;
     const bool came = whileOverviewShows(f, [&](TBaandOversigtForm& form) {
-        const overview::OverviewRow& row = form.rows().rows().at(0);
+        const overview::OverviewRow row = form.rows().row(0);
         QTest::mouseDClick(form.RowsView, Qt::LeftButton, Qt::NoModifier,
                            centreOf(row, row.segments.back()));
         // And on a label, where there is no panel.

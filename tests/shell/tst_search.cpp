@@ -75,7 +75,7 @@ void fillCatalogue(TempCatalogue& catalogue) {
 }
 
 // Column values of every hit, in the query's order.
-QStringList column(engine::Query& query, const QString& field) {
+QStringList column(const engine::Dataset& query, const QString& field) {
     QStringList values;
     const int index = query.fieldIndex(field);
     for (int row = 0; row < query.recordCount(); ++row)
@@ -83,10 +83,20 @@ QStringList column(engine::Query& query, const QString& field) {
     return values;
 }
 
-// What a result window showed when it came up, read after it was closed.
+// The grid's column titles, each with its width.
+QStringList headers(framework::DBGrid* grid) {
+    QStringList list;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        list << grid->model()->headerData(c, Qt::Horizontal).toString() + u' ' +
+                    QString::number(grid->columnWidth(c));
+    return list;
+}
+
+// What a result window showed when it came up.
 struct Shown {
     bool came = false;
     int gridRows = -1;
+    QStringList headers;
     QStringList titles;
     QStringList firstNames;
 };
@@ -148,35 +158,26 @@ Shown TestSearch::search(QRadioButton* kind, const QString& text, Qt::Key enter)
     f.Sogetext->selectAll();
     QTest::keyClicks(f.Sogetext, text);
     Shown shown;
-    auto answer = [&shown](SearchResultForm* w) {
+    const bool actors = kind == f.RadioBSkuespiller;
+    auto answer = [&shown, actors](SearchResultForm* w) {
         shown.came = true;
         shown.gridRows = w->DBGrid1->model()->rowCount();
+        shown.headers = headers(w->DBGrid1);
+        shown.titles = column(w->Query1(), kTitel1);
+        if (actors)
+            shown.firstNames = column(w->Query1(), QStringLiteral("Fornavn"));
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
     };
     QPointer<QTimer> general = onNextModal<TGenerelSearchForm>(answer);
-    QPointer<QTimer> actors = onNextModal<TSkuespillerSearchForm>(answer);
+    QPointer<QTimer> actorWindow = onNextModal<TSkuespillerSearchForm>(answer);
     QTest::keyClick(f.Sogetext, enter);
     delete general.data();
-    delete actors.data();
-    if (shown.came) {
-        engine::Query& query = kind == f.RadioBSkuespiller ? f.SkuespillerSearchForm->Query1()
-                                                           : f.GenerelSearchForm->Query1();
-        shown.titles = column(query, kTitel1);
-        if (kind == f.RadioBSkuespiller)
-            shown.firstNames = column(query, QStringLiteral("Fornavn"));
-    }
+    delete actorWindow.data();
     return shown;
 }
 
 void TestSearch::resultWindows() {
     TMainForm& f = *m_main->form;
-    const auto titles = [](framework::DBGrid* grid) {
-        QStringList list;
-        for (int c = 0; c < grid->model()->columnCount(); ++c)
-            list << grid->model()->headerData(c, Qt::Horizontal).toString() + u' ' +
-                        QString::number(grid->columnWidth(c));
-        return list;
-    };
     TGenerelSearchForm& general = *f.GenerelSearchForm;
     QCOMPARE(general.objectName(), QStringLiteral("GenerelSearchForm"));
     QCOMPARE(general.windowTitle(), QStringLiteral("Søgning"));
@@ -202,12 +203,11 @@ void TestSearch::resultWindows() {
                      "ORDER BY Titel1"}));
 
     // Column titles and widths as the hits show them.
-    search(f.RadioBTitel, QStringLiteral("alien"));
-    QCOMPARE(titles(general.DBGrid1),
+    QCOMPARE(search(f.RadioBTitel, QStringLiteral("alien")).headers,
              QStringList({"Titel 1 203", "Titel 2 174", "Instruktør 113", "Båndnavn 54"}));
-    search(f.RadioBSkuespiller, QStringLiteral("hansen"));
-    QCOMPARE(titles(actors.DBGrid1), QStringList({"Fornavn 104", "Efternavn 96", "Titel 1 167",
-                                                  "Titel 2 138", "Båndnavn 54"}));
+    QCOMPARE(
+        search(f.RadioBSkuespiller, QStringLiteral("hansen")).headers,
+        QStringList({"Fornavn 104", "Efternavn 96", "Titel 1 167", "Titel 2 138", "Båndnavn 54"}));
 }
 
 void TestSearch::windowsCreatedWithTheOthers() {

@@ -1,0 +1,137 @@
+#include "hit_query.h"
+
+#include "engine/database.h"
+#include "engine/error.h"
+#include "engine/session.h"
+#include "engine/sql_translator.h"
+#include "engine/statement.h"
+
+namespace {
+
+// Enough for a few screens of a grid scrolled back and forth.
+constexpr std::size_t kWindowRows = 1024;
+
+} // namespace
+
+HitQuery::HitQuery(engine::Session& session) : m_session(session) {}
+
+HitQuery::~HitQuery() = default;
+
+void HitQuery::setParam(const QString& name, const QString& value) {
+    QString key = name.toLower();
+    if (key.startsWith(u':'))
+        key.remove(0, 1);
+    m_params.insert(key, value);
+}
+
+void HitQuery::doOpen() {
+    release();
+    try {
+        readHits();
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+void HitQuery::readHits() {
+    m_database = m_session.database(m_alias);
+    engine::Database& database = *m_database;
+    // The tables in the order of the statement, whose columns the hits hold in that order.
+    std::vector<engine::StoredTable*> tables;
+    const engine::TranslatedSql translated = engine::translateSql(
+        m_sql.join(u'\n'), [&](const QString& fileName) -> const engine::StoredTable& {
+            engine::StoredTable& table = database.table(fileName);
+            tables.push_back(&table);
+            return table;
+        });
+    int firstColumn = 0;
+    for (engine::StoredTable* table : tables) {
+        if (table->autoIncColumn < 0)
+            throw engine::Error(
+                QStringLiteral("The table %1 has no auto-increment field to find its rows by")
+                    .arg(table->fileName));
+        m_sources.push_back(Source{table, firstColumn, firstColumn + table->autoIncColumn});
+        firstColumn += int(table->fields.size());
+    }
+    m_columns = firstColumn;
+
+    engine::Statement statement = engine::prepareTranslated(
+        database.handle(), translated, [this](const QString& name) -> QVariant {
+            const auto value = m_params.constFind(name.toLower());
+            if (value == m_params.constEnd())
+                throw engine::Error(QStringLiteral("The parameter :%1 has no value").arg(name));
+            return *value;
+        });
+    // The statement as written decides the hits and their order; of each hit only the row
+    // ids are kept.
+    while (statement.step()) {
+        for (const Source& source : m_sources)
+            m_ids.push_back(statement.int64(source.idColumn));
+    }
+    m_ids.shrink_to_fit();
+    setFields(translated.columns);
+}
+
+void HitQuery::doClose() {
+    release();
+}
+
+// Lets go of the hits and of every row read.
+void HitQuery::release() {
+    m_ids.clear();
+    m_ids.shrink_to_fit();
+    m_window.clear();
+    m_sources.clear();
+    m_database.reset();
+    m_columns = 0;
+}
+
+int HitQuery::recordCount() const {
+    return m_sources.empty() ? 0 : int(m_ids.size() / m_sources.size());
+}
+
+void HitQuery::loadRow(int row) {
+    if (row < 0 || row >= recordCount())
+        return;
+    m_buffer = hit(row);
+}
+
+QVariant HitQuery::rowValue(int row, int fieldIndex) const {
+    if (row < 0 || row >= recordCount() || fieldIndex < 0 || fieldIndex >= m_columns)
+        return QVariant();
+    return hit(row)[std::size_t(fieldIndex)];
+}
+
+const std::vector<QVariant>& HitQuery::hit(int row) const {
+    quint64 generation = 0;
+    for (const Source& source : m_sources)
+        generation += source.table->generation;
+    if (generation != m_windowGeneration) {
+        m_window.clear();
+        m_windowGeneration = generation;
+    }
+    if (auto it = m_window.find(row); it != m_window.end())
+        return it->second;
+    if (m_window.size() >= kWindowRows)
+        m_window.clear();
+    return m_window.emplace(row, readHit(row)).first->second;
+}
+
+// A hit's values: the row of each table by its id, as the statement would have read it. A
+// row deleted since the search shows empty.
+std::vector<QVariant> HitQuery::readHit(int row) const {
+    std::vector<QVariant> values;
+    values.reserve(std::size_t(m_columns));
+    for (std::size_t s = 0; s < m_sources.size(); ++s) {
+        const engine::StoredTable& table = *m_sources[s].table;
+        engine::Statement& st = m_database->cached(
+            QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(table.qualifiedName()));
+        engine::StatementUse use(st);
+        st.bind(1, QVariant(m_ids[std::size_t(row) * m_sources.size() + s]));
+        const bool found = st.step();
+        for (std::size_t c = 0; c < table.fields.size(); ++c)
+            values.push_back(found ? st.value(int(c), table.fields[c].type) : QVariant());
+    }
+    return values;
+}

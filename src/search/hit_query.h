@@ -1,0 +1,71 @@
+#pragma once
+
+#include "engine/dataset.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace engine {
+class Database;
+class Session;
+struct StoredTable;
+} // namespace engine
+
+// A read-only dataset on a statement of the local SQL dialect that keeps, of all its hits,
+// only which rows of its tables make each hit: the statement runs once as written, and its
+// order and hits are kept as those row ids. The values of a hit are read from its tables
+// when a grid or the cursor asks for them, and a window of recently read hits is kept. So a
+// search with a quarter of a million hits costs a few megabytes, not hundreds.
+//
+// Every table of the statement must have an auto-increment field: it is the row's id.
+class HitQuery : public engine::Dataset {
+public:
+    explicit HitQuery(engine::Session& session);
+    ~HitQuery() override;
+
+    void setAliasName(const QString& alias) { m_alias = alias; }
+    // The statement's lines, read joined by line breaks.
+    QStringList& sql() { return m_sql; }
+    const QStringList& sql() const { return m_sql; }
+    void setSql(const QStringList& lines) { m_sql = lines; }
+    // Named parameters are set as text before opening.
+    void setParam(const QString& name, const QString& value);
+
+    int recordCount() const override;
+    QVariant rowValue(int row, int fieldIndex) const override;
+
+protected:
+    void doOpen() override;
+    void doClose() override;
+    void loadRow(int row) override;
+
+private:
+    // A table of the statement: where its columns begin in a hit, and its id among them.
+    struct Source {
+        engine::StoredTable* table = nullptr;
+        int firstColumn = 0;
+        int idColumn = 0;
+    };
+
+    void readHits();
+    const std::vector<QVariant>& hit(int row) const;
+    std::vector<QVariant> readHit(int row) const;
+    void release();
+
+    engine::Session& m_session;
+    QString m_alias;
+    QStringList m_sql;
+    QMap<QString, QString> m_params; // by lower-case name
+
+    std::shared_ptr<engine::Database> m_database;
+    std::vector<Source> m_sources;
+    std::vector<qint64> m_ids; // the hits in order, each its sources' row ids
+    int m_columns = 0;
+    // Hits read lately, by row; read again after any change to the tables.
+    mutable std::unordered_map<int, std::vector<QVariant>> m_window;
+    mutable quint64 m_windowGeneration = 0;
+};
