@@ -2,8 +2,19 @@
 //
 //   spolebox-catalogue create DIR            the six tables, empty
 //   spolebox-catalogue create --sample DIR   the six tables with a small sample collection
+//   spolebox-catalogue check [DIR]           soundness and consistency, one line per finding
+//   spolebox-catalogue backup [DIR] DEST     a copy into a new folder or .zip file
+//   spolebox-catalogue restore BACKUP DIR    a backup into a folder without tables
+//   spolebox-catalogue export [DIR] OUT      CSV files of every table and of the recordings
+//   spolebox-catalogue import CSV_DIR DIR    a catalogue from exported CSV files
+//
+// DIR defaults to the folder that the database alias "Spolebox" names.
 
+#include "backup_command.h"
+#include "check_command.h"
 #include "create_command.h"
+#include "export_command.h"
+#include "import_command.h"
 #include "tool_output.h"
 
 #include <QCoreApplication>
@@ -12,9 +23,19 @@
 namespace {
 
 int usage() {
-    tool::err() << "Usage: spolebox-catalogue create [--sample] DIR\n"
-                   "  Creates the Spolebox catalogue tables in DIR (made when missing).\n"
-                   "  --sample  also fills them with a small sample collection.\n";
+    tool::err() << "Usage: spolebox-catalogue COMMAND ...\n"
+                   "  create [--sample] DIR   creates the Spolebox catalogue tables in DIR (made\n"
+                   "                          when missing); --sample also fills them with a\n"
+                   "                          small sample collection\n"
+                   "  check [DIR]             checks the catalogue; exit code 1 when anything\n"
+                   "                          is wrong\n"
+                   "  backup [DIR] DEST       copies the catalogue into DEST, a new folder or a\n"
+                   "                          new .zip file\n"
+                   "  restore BACKUP DIR      puts a backup into DIR, which holds no tables\n"
+                   "  export [DIR] OUT        writes every table as a CSV file into OUT, and\n"
+                   "                          optagelser.csv, a list of the recordings\n"
+                   "  import CSV_DIR DIR      makes a catalogue in DIR from exported CSV files\n"
+                   "DIR defaults to the folder that the database alias \"Spolebox\" names.\n";
     tool::err().flush();
     return tool::kUsageError;
 }
@@ -24,6 +45,22 @@ int runCreate(QStringList args) {
     if (args.size() != 1 || args.first().startsWith(u'-'))
         return usage();
     return tool::create(args.first(), sample);
+}
+
+// The arguments of a command that takes from `least` to `most` of them, none an option.
+bool argumentsFit(const QStringList& args, qsizetype least, qsizetype most) {
+    if (args.size() < least || args.size() > most)
+        return false;
+    for (const QString& arg : args) {
+        if (arg.startsWith(u'-'))
+            return false;
+    }
+    return true;
+}
+
+// A catalogue folder that may be left out, before the one argument that must be there.
+QString optionalFolder(const QStringList& args) {
+    return args.size() == 2 ? args.first() : QString();
 }
 
 } // namespace
@@ -36,5 +73,15 @@ int main(int argc, char* argv[]) {
     const QString command = args.takeFirst();
     if (command == u"create")
         return runCreate(args);
+    if (command == u"check" && argumentsFit(args, 0, 1))
+        return tool::check(args.value(0));
+    if (command == u"backup" && argumentsFit(args, 1, 2))
+        return tool::backup(optionalFolder(args), args.last());
+    if (command == u"restore" && argumentsFit(args, 2, 2))
+        return tool::restore(args[0], args[1]);
+    if (command == u"export" && argumentsFit(args, 1, 2))
+        return tool::exportCatalogue(optionalFolder(args), args.last());
+    if (command == u"import" && argumentsFit(args, 2, 2))
+        return tool::importCatalogue(args[0], args[1]);
     return usage();
 }
