@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "Spolebox.h"
+#include "daily_backup.h"
 #include "data/Databoxunit.h"
 #include "engine/session.h"
 
@@ -29,6 +30,7 @@ int runSpolebox(int argc, char** argv) {
     options.programDir = programFileDirectory();
 
     TMainForm mainForm(options);
+    keepDailyBackups(mainForm, session);
     QObject::connect(&mainForm, &TMainForm::catalogueFailed, &app,
                      [] { QTimer::singleShot(0, [] { QApplication::exit(0); }); });
     mainForm.show();
