@@ -127,6 +127,7 @@ private:
 
     struct Placed {
         qint64 id;
+        QString title;
         QString label;
         Stretch stretch;
     };
@@ -189,7 +190,8 @@ private:
             currentTape = tapeName;
             // The time check measures only recordings on a tape, with times of the day.
             if (timesSound && m_tapeLengths.contains(tapeName))
-                onThisTape.push_back({row[id].toLongLong(), label, stretchOf(row[start], row[onTape])});
+                onThisTape.push_back({row[id].toLongLong(), row[title].toString(), label,
+                                      stretchOf(row[start], row[onTape])});
         });
         endOfTape();
     }
@@ -216,10 +218,11 @@ private:
         for (const Placed& p : placed)
             stretches.push_back(p.stretch);
         for (const auto& [a, b] : collisions(stretches)) {
-            fault(QStringLiteral("%1: overlaps recording %2 (%3 and %4)")
+            fault(QStringLiteral("%1: overlaps recording %2 %3 (%4 and %5)")
                       .arg(placed[a].label)
                       .arg(placed[b].id)
-                      .arg(span(placed[a].stretch), span(placed[b].stretch)));
+                      .arg(quoted(placed[b].title), span(placed[a].stretch),
+                           span(placed[b].stretch)));
         }
         // A recording may run past the end of its tape when the user agreed to it.
         const auto length = m_tapeLengths.find(tape);

@@ -10,6 +10,7 @@
 #include "data/schema.h"
 #include "engine/database.h"
 #include "engine/error.h"
+#include "keeping/catalogue_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,18 +19,6 @@
 namespace tool {
 
 namespace {
-
-QStringList existingTables(const QDir& dir) {
-    QStringList found;
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const engine::TableDef* def : schema::allTables()) {
-        for (const QString& entry : entries) {
-            if (entry.compare(def->fileName, Qt::CaseInsensitive) == 0)
-                found << entry;
-        }
-    }
-    return found;
-}
 
 void createEmptyTables(const QDir& dir) {
     std::vector<QString> created;
@@ -64,7 +53,7 @@ int create(const QString& directory, bool sample) {
         return 1;
     }
     const QDir dir(directory);
-    const QStringList existing = existingTables(dir);
+    const QStringList existing = keeping::existingTableFiles(dir.path());
     if (!existing.isEmpty()) {
         err() << "spolebox-catalogue: '" << dir.absolutePath()
               << "' already holds catalogue tables (" << existing.join(QStringLiteral(", "))

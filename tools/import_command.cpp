@@ -15,12 +15,11 @@
 #include "data/schema.h"
 #include "engine/database.h"
 #include "engine/error.h"
-#include "keeping/catalogue_reader.h"
+#include "keeping/catalogue_folder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <map>
 
@@ -206,31 +205,18 @@ void insertRows(engine::Database& db, const ImportedTable& table) {
     });
 }
 
-// Builds the tables in a folder of their own inside directory and moves them in when
+// Builds the tables in a folder of their own beside directory and moves them in when
 // complete.
 void writeCatalogue(const std::vector<ImportedTable>& tables, const QString& directory) {
-    const QDir target(directory);
-    QTemporaryDir work(target.filePath(QStringLiteral(".spolebox-import-XXXXXX")));
-    if (!work.isValid())
-        throw engine::Error(QStringLiteral("Cannot create a folder in '%1': %2")
-                                .arg(directory, work.errorString()));
+    const auto work = keeping::folderBeside(directory, QStringLiteral("import"));
     for (const ImportedTable& table : tables)
-        engine::Database::createTable(work.path(), *table.def);
+        engine::Database::createTable(work->path(), *table.def);
     {
-        engine::Database db(work.path());
+        engine::Database db(work->path());
         for (const ImportedTable& table : tables)
             insertRows(db, table);
     }
-    QStringList moved;
-    for (const ImportedTable& table : tables) {
-        const QString destination = target.filePath(table.def->fileName);
-        if (!QFile::rename(work.filePath(table.def->fileName), destination)) {
-            for (const QString& path : moved)
-                QFile::remove(path);
-            throw engine::Error(QStringLiteral("Cannot create '%1'").arg(destination));
-        }
-        moved << destination;
-    }
+    keeping::moveTablesInto(work->path(), directory);
 }
 
 } // namespace
@@ -240,8 +226,6 @@ int importCatalogue(const QString& csvDirectory, const QString& directory) {
         const QDir csv(csvDirectory);
         if (!QFileInfo(csvDirectory).isDir())
             return fail(QStringLiteral("the folder '%1' does not exist").arg(csvDirectory));
-        if (!QDir().mkpath(directory))
-            return fail(QStringLiteral("cannot create the folder '%1'").arg(directory));
         const QStringList existing = keeping::existingTableFiles(directory);
         if (!existing.isEmpty())
             return fail(QStringLiteral("'%1' already holds catalogue tables (%2); nothing was changed")

@@ -1,5 +1,6 @@
 #include "catalogue_backup.h"
 
+#include "catalogue_folder.h"
 #include "catalogue_reader.h"
 #include "data/schema.h"
 #include "engine/error.h"
@@ -12,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <fcntl.h>
 #include <memory>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -26,17 +26,6 @@ const QString kProgramName = QStringLiteral("Spolebox");
 struct ConnectionCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
-
-// Makes what was written to path survive a crash (a file, or a folder's entries).
-void syncToDisk(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw engine::Error(QStringLiteral("Cannot open '%1'").arg(path));
-    const int rc = ::fsync(fd);
-    ::close(fd);
-    if (rc != 0)
-        throw engine::Error(QStringLiteral("Cannot write '%1' to disk").arg(path));
-}
 
 // One table, page by page through the online backup, into a new file.
 void backupTable(CatalogueReader& catalogue, const engine::TableDef& def, const QString& target) {
@@ -81,19 +70,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size() ||
         !file.flush() || ::fsync(file.handle()) != 0)
         throw engine::Error(QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
-}
-
-// A temporary folder beside path (so that a rename can move what it holds there).
-std::unique_ptr<QTemporaryDir> folderBeside(const QString& path, const QString& purpose) {
-    const QString parent = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(parent))
-        throw engine::Error(QStringLiteral("Cannot create the folder '%1'").arg(parent));
-    auto dir = std::make_unique<QTemporaryDir>(QDir(parent).filePath(
-        QStringLiteral(".spolebox-%1-XXXXXX").arg(purpose)));
-    if (!dir->isValid())
-        throw engine::Error(
-            QStringLiteral("Cannot create a folder in '%1': %2").arg(parent, dir->errorString()));
-    return dir;
 }
 
 BackupManifest backupToFolder(CatalogueReader& catalogue, const QString& destination) {
@@ -156,7 +132,6 @@ void unpackInto(const QString& backup, const QString& folder) {
         const QString copy = target.filePath(def->fileName);
         if (!QFile::copy(source, copy))
             throw engine::Error(QStringLiteral("Cannot copy '%1' to '%2'").arg(source, copy));
-        syncToDisk(copy);
     }
 }
 
@@ -266,28 +241,15 @@ BackupManifest readBackupManifest(const QString& backup) {
 
 BackupManifest restoreBackup(const QString& backup, const QString& targetDir) {
     const BackupManifest manifest = readBackupManifest(backup);
-    if (!QDir().mkpath(targetDir))
-        throw engine::Error(QStringLiteral("Cannot create the folder '%1'").arg(targetDir));
     const QStringList existing = existingTableFiles(targetDir);
     if (!existing.isEmpty())
         throw engine::Error(QStringLiteral("'%1' already holds catalogue tables (%2)")
                                 .arg(targetDir, existing.join(QStringLiteral(", "))));
     // Unpacked and checked in a folder of its own, then moved into place.
-    auto work = folderBeside(QDir(targetDir).filePath(QStringLiteral("x")), QStringLiteral("restore"));
+    auto work = folderBeside(targetDir, QStringLiteral("restore"));
     unpackInto(backup, work->path());
     verifyTables(work->path(), backup, manifest);
-    const QDir target(targetDir);
-    QStringList moved;
-    for (const engine::TableDef* def : schema::allTables()) {
-        const QString destination = target.filePath(def->fileName);
-        if (!QFile::rename(QDir(work->path()).filePath(def->fileName), destination)) {
-            for (const QString& path : moved)
-                QFile::remove(path);
-            throw engine::Error(QStringLiteral("Cannot create '%1'").arg(destination));
-        }
-        moved << destination;
-    }
-    syncToDisk(target.absolutePath());
+    moveTablesInto(work->path(), targetDir);
     return manifest;
 }
 

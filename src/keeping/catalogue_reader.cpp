@@ -168,17 +168,4 @@ CatalogueReader::Snapshot::~Snapshot() {
     sqlite3_exec(m_reader.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-QStringList existingTableFiles(const QString& directory) {
-    QStringList found;
-    const QStringList entries =
-        QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const engine::TableDef* def : schema::allTables()) {
-        for (const QString& entry : entries) {
-            if (entry.compare(def->fileName, Qt::CaseInsensitive) == 0)
-                found << entry;
-        }
-    }
-    return found;
-}
-
 } // namespace keeping

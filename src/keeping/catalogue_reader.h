@@ -69,8 +69,4 @@ private:
     std::vector<Attached> m_tables;
 };
 
-// The table files of a catalogue that are present in directory, as named there (in any
-// letter case): empty when the folder holds none of the six tables.
-QStringList existingTableFiles(const QString& directory);
-
 } // namespace keeping
