@@ -22,6 +22,8 @@ PACKAGES=(
     xvfb
     xauth
     ccache
+    libzip-dev
+    sqlite3
 )
 
 missing=()
