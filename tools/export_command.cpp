@@ -1,6 +1,7 @@
 // export: every table as a CSV file with a header row of field names and the values as
 // the program shows them, and a flat, readable list of the recordings beside them. All
-// files show the catalogue as it was at one moment.
+// files show the catalogue as it was at one moment. The recordings come in the program's
+// browsing order, the other tables in the order of their rows.
 
 #include "export_command.h"
 
@@ -73,7 +74,10 @@ QString castNames(const QString& list, const std::map<qint64, Actor>& actors) {
     return names.join(QStringLiteral("; "));
 }
 
-void writeRecordingList(CatalogueReader& catalogue, const QString& path) {
+// The recordings, in the program's browsing order (tape by tape, by start), both as their
+// table's CSV file and as the readable list; each value is formatted once for both.
+qint64 writeRecordings(CatalogueReader& catalogue, const QString& tablePath,
+                       const QString& listPath) {
     std::map<qint64, QString> groups;
     forEachRow(catalogue, schema::groups(), QString(), [&](const TableRow& row) {
         groups[row[0].toLongLong()] = row[1].toString();
@@ -93,14 +97,22 @@ void writeRecordingList(CatalogueReader& catalogue, const QString& path) {
         const char* field;
     };
     static const Column columns[] = {
-        {"Titel", "Titel1"},          {"Titel 2", "Titel2"},
-        {"Instruktør", "Instruktor"}, {"Bånd", "Baandnummer"},
-        {"Start", "Starttid"},        {"Spilletid", "SpilletidSPLP"},
-        {"Hastighed", "Hastighed"},   {"Lyd", "Lyd"},
-        {"Kategori", "Kategori"},     {"Gruppe", "Gruppe"},
-        {"Produktionsår", "Produktionsaar"}, {"Land", "Land"},
-        {"Index nummer", "Indexnummer"}, {"Optaget", "Optagetdato"},
-        {"Skuespillere", "SkuespillereListe"}, {"Noter", "Noter"},
+        {"Titel", "Titel1"},
+        {"Titel 2", "Titel2"},
+        {"Instruktør", "Instruktor"},
+        {"Bånd", "Baandnummer"},
+        {"Start", "Starttid"},
+        {"Spilletid", "SpilletidSPLP"},
+        {"Hastighed", "Hastighed"},
+        {"Lyd", "Lyd"},
+        {"Kategori", "Kategori"},
+        {"Gruppe", "Gruppe"},
+        {"Produktionsår", "Produktionsaar"},
+        {"Land", "Land"},
+        {"Index nummer", "Indexnummer"},
+        {"Optaget", "Optagetdato"},
+        {"Skuespillere", "SkuespillereListe"},
+        {"Noter", "Noter"},
     };
     QStringList headings;
     std::vector<int> positions;
@@ -111,28 +123,40 @@ void writeRecordingList(CatalogueReader& catalogue, const QString& path) {
     const int group = fieldPosition(recordings, QStringLiteral("Gruppe"));
     const int cast = fieldPosition(recordings, QStringLiteral("SkuespillereListe"));
 
-    csv::Writer writer(path);
-    writer.writeRecord(headings);
+    QStringList values;
+    for (const engine::FieldDef& field : recordings.fields)
+        values << field.name;
+    csv::Writer table(tablePath);
+    table.writeRecord(values);
+    csv::Writer list(listPath);
+    list.writeRecord(headings);
     QStringList fields = headings;
+    qint64 rows = 0;
     forEachRow(catalogue, recordings,
                QStringLiteral("\"Baandnummer\" COLLATE DANISH, \"Starttid\", rowid"),
                [&](const TableRow& row) {
-        for (std::size_t i = 0; i < positions.size(); ++i) {
-            const int position = positions[i];
-            QString text;
-            if (position == group) {
-                const auto found = groups.find(row[group].toLongLong());
-                text = row[group].isNull() || found == groups.end() ? QString() : found->second;
-            } else if (position == cast) {
-                text = castNames(row[cast].toString(), actors);
-            } else {
-                text = formatValue(recordings.fields[std::size_t(position)], row[position]);
-            }
-            fields[qsizetype(i)] = text;
-        }
-        writer.writeRecord(fields);
-    });
-    writer.finish();
+                   for (std::size_t i = 0; i < recordings.fields.size(); ++i)
+                       values[qsizetype(i)] = formatValue(recordings.fields[i], row.values[i]);
+                   table.writeRecord(values);
+                   for (std::size_t i = 0; i < positions.size(); ++i) {
+                       const int position = positions[i];
+                       if (position == group) {
+                           const auto found = groups.find(row[group].toLongLong());
+                           fields[qsizetype(i)] = row[group].isNull() || found == groups.end()
+                                                      ? QString()
+                                                      : found->second;
+                       } else if (position == cast) {
+                           fields[qsizetype(i)] = castNames(row[cast].toString(), actors);
+                       } else {
+                           fields[qsizetype(i)] = values[position];
+                       }
+                   }
+                   list.writeRecord(fields);
+                   ++rows;
+               });
+    table.finish();
+    list.finish();
+    return rows;
 }
 
 } // namespace
@@ -171,11 +195,15 @@ int exportCatalogue(const QString& directory, const QString& outDirectory) {
         for (const engine::TableDef* def : schema::allTables()) {
             const QString path = out.filePath(csvFileName(*def));
             written << path;
-            const qint64 rows = writeTable(catalogue, *def, path);
+            qint64 rows = 0;
+            if (def == &schema::recordings()) {
+                written << out.filePath(recordingListName());
+                rows = writeRecordings(catalogue, path, written.last());
+            } else {
+                rows = writeTable(catalogue, *def, path);
+            }
             counts << QStringLiteral("%1 (%2 rows)").arg(csvFileName(*def)).arg(rows);
         }
-        written << out.filePath(recordingListName());
-        writeRecordingList(catalogue, written.last());
         counts << recordingListName();
         tool::out() << "Exported " << QDir::toNativeSeparators(catalogue.directory()) << " to "
                     << QDir::toNativeSeparators(out.absolutePath()) << ": "

@@ -47,18 +47,36 @@ qint64 timeMsecs(const QVariant& value) {
     return value.isNull() ? 0 : std::llround(value.toDouble() * engine::kMillisecondsPerDay);
 }
 
+namespace {
+
+// Appends number with at least width digits.
+void appendNumber(QString& text, qint64 number, int width) {
+    const QString digits = QString::number(number);
+    for (qsizetype i = digits.size(); i < width; ++i)
+        text += u'0';
+    text += digits;
+}
+
+} // namespace
+
 QString formatTime(double dayFraction) {
     qint64 ms = std::llround(dayFraction * engine::kMillisecondsPerDay);
-    const bool negative = ms < 0;
-    ms = std::abs(ms);
-    QString text = QStringLiteral("%1%2:%3")
-                       .arg(negative ? QStringLiteral("-") : QString())
-                       .arg(ms / 3600000)
-                       .arg(ms / 60000 % 60, 2, 10, QLatin1Char('0'));
-    if (ms % 60000 != 0)
-        text += QStringLiteral(":%1").arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'));
-    if (ms % 1000 != 0)
-        text += QStringLiteral(".%1").arg(ms % 1000, 3, 10, QLatin1Char('0'));
+    QString text;
+    if (ms < 0) {
+        text += u'-';
+        ms = -ms;
+    }
+    appendNumber(text, ms / 3600000, 1);
+    text += u':';
+    appendNumber(text, ms / 60000 % 60, 2);
+    if (ms % 60000 != 0) {
+        text += u':';
+        appendNumber(text, ms / 1000 % 60, 2);
+    }
+    if (ms % 1000 != 0) {
+        text += u'.';
+        appendNumber(text, ms % 1000, 3);
+    }
     return text;
 }
 
@@ -69,7 +87,16 @@ QString formatValue(const engine::FieldDef& field, const QVariant& value) {
     case FieldType::Time:
         return formatTime(value.toDouble());
     case FieldType::Date:
-        return engine::dayNumberToDate(value.toDouble()).toString(QStringLiteral("dd-MM-yyyy"));
+    {
+        const QDate date = engine::dayNumberToDate(value.toDouble());
+        QString text;
+        appendNumber(text, date.day(), 2);
+        text += u'-';
+        appendNumber(text, date.month(), 2);
+        text += u'-';
+        appendNumber(text, date.year(), 4);
+        return text;
+    }
     case FieldType::SmallInt:
     case FieldType::Integer:
     case FieldType::AutoInc:

@@ -194,12 +194,27 @@ void insertRows(engine::Database& db, const ImportedTable& table) {
     }
     const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                             .arg(stored.qualifiedName(), columns.join(u','), marks.join(u','));
+    // Rows with their own number go in by number (the order the table keeps them in), the
+    // others after them as they come.
+    std::vector<const ImportedRow*> order;
+    for (const ImportedRow& row : table.rows)
+        order.push_back(&row);
+    if (stored.autoIncColumn >= 0) {
+        const int id = fieldPosition(*table.def, stored.fields[std::size_t(stored.autoIncColumn)].name);
+        std::stable_sort(order.begin(), order.end(), [id](const ImportedRow* a, const ImportedRow* b) {
+            const QVariant& x = a->values[std::size_t(id)];
+            const QVariant& y = b->values[std::size_t(id)];
+            if (x.isNull() || y.isNull())
+                return !x.isNull() && y.isNull();
+            return x.toLongLong() < y.toLongLong();
+        });
+    }
     db.transaction([&] {
         engine::Statement& insert = db.cached(sql);
-        for (const ImportedRow& row : table.rows) {
+        for (const ImportedRow* row : order) {
             engine::StatementUse use(insert);
-            for (std::size_t i = 0; i < row.values.size(); ++i)
-                insert.bind(int(i) + 1, row.values[i]);
+            for (std::size_t i = 0; i < row->values.size(); ++i)
+                insert.bind(int(i) + 1, row->values[i]);
             insert.step();
         }
     });

@@ -37,7 +37,9 @@ CatalogueReader::CatalogueReader(const QString& directory)
     if (!QFileInfo(m_directory).isDir())
         throw engine::Error(QStringLiteral("The folder '%1' does not exist").arg(directory));
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
+    // One thread uses a reader at a time: SQLite need not lock around each call.
+    const int rc =
+        sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     m_db.reset(db);
     if (rc != SQLITE_OK)
         throw engine::Error(QStringLiteral("Cannot start the database engine"));

@@ -51,6 +51,18 @@ QString record(const QString& path, const QVariantMap& values) {
     return fields.join(u',');
 }
 
+// The line of the first record whose field holds value (for files without line breaks
+// inside their values).
+int lineOf(const QString& path, const QString& field, const QString& value) {
+    const QStringList lines = readText(path).split(QStringLiteral("\r\n"));
+    const qsizetype column = lines.first().split(u',').indexOf(field);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i].split(u',').value(column) == value)
+            return int(i) + 1;
+    }
+    return -1;
+}
+
 // A recording of 30 minutes at SP on tape A10, after the sample's recordings and after
 // each other (the first at 5:00), with changes.
 QString recordingRecord(const QString& path, const QVariantMap& changes = {}) {
@@ -184,6 +196,7 @@ void TestExportImport::badRowsRefuseTheWholeImport() {
         recordingRecord(recordings, field("Titel1", QString(51, u'x'))),
         recordingRecord(recordings, field("VideoAutoInc", QStringLiteral("7"))),
     };
+    const int recordingSeven = lineOf(recordings, QStringLiteral("VideoAutoInc"), QStringLiteral("7"));
     const int firstRecording = appendLines(recordings, badRecordings);
     const int firstTape = appendLines(tapes, {QStringLiteral(",60"), QStringLiteral("T9,601"),
                                               QStringLiteral("a1,60")});
@@ -205,7 +218,9 @@ void TestExportImport::badRowsRefuseTheWholeImport() {
         QStringLiteral("Spolebox.csv:%1: SkuespillereListe: '*3*x' is not a run of cast tokens").arg(firstRecording + 5),
         QStringLiteral("Spolebox.csv:%1: overlaps the recording on line 2 on tape A1").arg(firstRecording + 6),
         QStringLiteral("Spolebox.csv:%1: Titel1: Field 'Titel1' holds at most 50 characters").arg(firstRecording + 7),
-        QStringLiteral("Spolebox.csv:%1: VideoAutoInc: 7 is used on line 8 already").arg(firstRecording + 8),
+        QStringLiteral("Spolebox.csv:%1: VideoAutoInc: 7 is used on line %2 already")
+            .arg(firstRecording + 8)
+            .arg(recordingSeven),
         QStringLiteral("Bånd.csv:%1: BaandNavn: Field 'Bånd navn' must have a value").arg(firstTape),
         QStringLiteral("Bånd.csv:%1: Baandlaengde: 601 is not a valid value for field 'Længde i "
                        "min.'").arg(firstTape + 1),
