@@ -57,20 +57,29 @@ struct World {
         db.transaction([&] {
             db.execute(QStringLiteral("INSERT INTO %1 (Kategori) VALUES ('Drama'), ('Komedie'), "
                                       "('Krimi'), ('Dokumentar'), ('Børnefilm'), ('Action'), "
-                                      "('Musik')").arg(categories));
+                                      "('Musik')")
+                           .arg(categories));
             db.execute(QStringLiteral("INSERT INTO %1 (Gruppenavn) VALUES ('Film'), ('Serier'), "
-                                      "('Natur')").arg(groups));
+                                      "('Natur')")
+                           .arg(groups));
             db.execute(QStringLiteral("INSERT INTO %1 (ColorFri, ColorAktuelFri, ColorFilmSP, "
-                                      "ColorFilmLP) VALUES (1, 2, 3, 4)").arg(settings));
+                                      "ColorFilmLP) VALUES (1, 2, 3, 4)")
+                           .arg(settings));
             db.execute(QStringLiteral("UPDATE %1 SET Fodtdato = 10000 + rowid, Billedepath = "
-                                      "'billeder\\' || rowid || '.jpg'").arg(actors));
-            db.execute(QStringLiteral(
-                "UPDATE %1 SET Titel2 = 'Anden titel, \"del\" ' || rowid, Instruktor = 'Instruktør "
-                "' || (rowid % 500), Kategori = (SELECT Kategori FROM %2 WHERE rowid = 1 + "
-                "%1.rowid % 7), Gruppe = 1 + rowid % 3, Lyd = 'Stereo', Indexnummer = rowid % 500, "
-                "Optagetdato = 35000 + rowid % 5000, Produktionsaar = 1950 + rowid % 70, Land = "
-                "'Danmark', Baandlaengde = '600', Noter = 'Optaget fra DR1.' || char(10) || "
-                "'Reklamer klippet ud.'").arg(recordings, categories));
+                                      "'billeder\\' || rowid || '.jpg'")
+                           .arg(actors));
+            db.execute(
+                QStringLiteral(
+                    "UPDATE %1 SET Titel2 = 'Anden titel, \"del\" ' || rowid, Instruktor = "
+                    "'Instruktør "
+                    "' || (rowid % 500), Kategori = (SELECT Kategori FROM %2 WHERE rowid = 1 + "
+                    "%1.rowid % 7), Gruppe = 1 + rowid % 3, Lyd = 'Stereo', Indexnummer = rowid % "
+                    "500, "
+                    "Optagetdato = 35000 + rowid % 5000, Produktionsaar = 1950 + rowid % 70, Land "
+                    "= "
+                    "'Danmark', Baandlaengde = '600', Noter = 'Optaget fra DR1.' || char(10) || "
+                    "'Reklamer klippet ud.'")
+                    .arg(recordings, categories));
         });
     }
 
@@ -150,13 +159,17 @@ void measure(benchmark::State& state, double target, const std::function<QString
 void BM_Check(benchmark::State& state) {
     World& w = world();
     measure(
-        state, 3.0, [&] { return QStringList{QStringLiteral("check"), w.catalogue}; },
+        state, 3.0,
+        [&] {
+            return QStringList{QStringLiteral("check"), w.catalogue};
+        },
         [&] {
             Bare bare(w.catalogue);
             for (int n = 0; n < 6; ++n)
                 bare.exec(QStringLiteral("PRAGMA t%1.integrity_check").arg(n));
             bare.exec(QStringLiteral("SELECT * FROM %1 ORDER BY Baandnummer COLLATE DANISH, "
-                                     "Starttid").arg(sqlName(0)));
+                                     "Starttid")
+                          .arg(sqlName(0)));
         },
         [] {});
 }
@@ -171,17 +184,22 @@ void BM_Backup(benchmark::State& state) {
         QDir(destination).removeRecursively();
     };
     measure(
-        state, 2.0, [&] { return QStringList{QStringLiteral("backup"), w.catalogue, destination}; },
+        state, 2.0,
+        [&] {
+            return QStringList{QStringLiteral("backup"), w.catalogue, destination};
+        },
         [&] {
             QDir().mkpath(destination);
             Bare bare(w.catalogue);
             int n = 0;
             for (const engine::TableDef* def : schema::allTables()) {
                 sqlite3* target = nullptr;
-                sqlite3_open(QFile::encodeName(QDir(destination).filePath(def->fileName)).constData(),
-                             &target);
+                sqlite3_open(
+                    QFile::encodeName(QDir(destination).filePath(def->fileName)).constData(),
+                    &target);
                 const QByteArray schemaName = QStringLiteral("t%1").arg(n++).toUtf8();
-                sqlite3_backup* backup = sqlite3_backup_init(target, "main", bare.db, schemaName.constData());
+                sqlite3_backup* backup =
+                    sqlite3_backup_init(target, "main", bare.db, schemaName.constData());
                 sqlite3_backup_step(backup, -1);
                 sqlite3_backup_finish(backup);
                 sqlite3_close(target);
@@ -194,20 +212,27 @@ void BM_Export(benchmark::State& state) {
     World& w = world();
     const QString out = w.root.filePath(QStringLiteral("export"));
     measure(
-        state, 3.0, [&] { return QStringList{QStringLiteral("export"), w.catalogue, out}; },
+        state, 3.0,
+        [&] {
+            return QStringList{QStringLiteral("export"), w.catalogue, out};
+        },
         [&] {
             QDir().mkpath(out);
             Bare bare(w.catalogue);
             for (int n = 0; n < 6; ++n) {
-                FILE* file = std::fopen(QFile::encodeName(QDir(out).filePath(QString::number(n))).constData(), "w");
+                FILE* file = std::fopen(
+                    QFile::encodeName(QDir(out).filePath(QString::number(n))).constData(), "w");
                 sqlite3_stmt* select = nullptr;
-                sqlite3_prepare_v2(bare.db, QStringLiteral("SELECT * FROM %1").arg(sqlName(n)).toUtf8().constData(),
-                                   -1, &select, nullptr);
+                sqlite3_prepare_v2(
+                    bare.db,
+                    QStringLiteral("SELECT * FROM %1").arg(sqlName(n)).toUtf8().constData(), -1,
+                    &select, nullptr);
                 const int columns = sqlite3_column_count(select);
                 while (sqlite3_step(select) == SQLITE_ROW) {
                     for (int c = 0; c < columns; ++c) {
                         const auto* text = sqlite3_column_text(select, c);
-                        std::fprintf(file, c ? ",%s" : "%s", text ? reinterpret_cast<const char*>(text) : "");
+                        std::fprintf(file, c ? ",%s" : "%s",
+                                     text ? reinterpret_cast<const char*>(text) : "");
                     }
                     std::fputs("\r\n", file);
                 }
@@ -222,7 +247,10 @@ void BM_Import(benchmark::State& state) {
     World& w = world();
     const QString target = w.root.filePath(QStringLiteral("imported"));
     measure(
-        state, 10.0, [&] { return QStringList{QStringLiteral("import"), w.csv, target}; },
+        state, 10.0,
+        [&] {
+            return QStringList{QStringLiteral("import"), w.csv, target};
+        },
         [&] {
             QDir().mkpath(target);
             for (const engine::TableDef* def : schema::allTables())
@@ -243,7 +271,13 @@ void BM_Import(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_Check)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_Backup)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3)->ArgName("zip")->Arg(1)->Arg(0);
+BENCHMARK(BM_Backup)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->ArgName("zip")
+    ->Arg(1)
+    ->Arg(0);
 BENCHMARK(BM_Export)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Import)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -64,7 +64,8 @@ void BM_StartUp(benchmark::State& state) {
         QElapsedTimer clock;
         clock.start();
         auto form = std::make_unique<TMainForm>(options);
-        DailyBackup* backup = backupDue ? keepDailyBackups(*form, *w.session, backups.path()) : nullptr;
+        DailyBackup* backup =
+            backupDue ? keepDailyBackups(*form, *w.session, backups.path()) : nullptr;
         QElapsedTimer backupClock;
         if (backup)
             QObject::connect(form.get(), &TMainForm::catalogueReady, [&] { backupClock.start(); });
@@ -132,7 +133,7 @@ BENCHMARK(BM_StartUp)
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+                                                                    : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -4,10 +4,9 @@
 #include "backup_command.h"
 
 #include "catalogue_folder.h"
-#include "tool_output.h"
-
 #include "engine/error.h"
 #include "keeping/catalogue_backup.h"
+#include "tool_output.h"
 
 #include <QDir>
 

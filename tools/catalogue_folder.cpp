@@ -1,10 +1,9 @@
 #include "catalogue_folder.h"
 
-#include "tool_output.h"
-
 #include "data/schema.h"
 #include "engine/error.h"
 #include "engine/session.h"
+#include "tool_output.h"
 
 namespace tool {
 

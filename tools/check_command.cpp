@@ -7,14 +7,13 @@
 
 #include "catalogue_folder.h"
 #include "catalogue_rules.h"
-#include "field_values.h"
-#include "table_rows.h"
-#include "tool_output.h"
-
 #include "data/schema.h"
 #include "engine/collation.h"
 #include "engine/error.h"
+#include "field_values.h"
 #include "keeping/catalogue_reader.h"
+#include "table_rows.h"
+#include "tool_output.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -89,7 +88,8 @@ private:
         const engine::TableDef& categories = schema::categories();
         const FieldRules categoryRules(categories);
         forEachRow(m_catalogue, categories, QString(), [&](const TableRow& row) {
-            checkFields(categoryRules, row, QStringLiteral("category %1").arg(quoted(row[0].toString())));
+            checkFields(categoryRules, row,
+                        QStringLiteral("category %1").arg(quoted(row[0].toString())));
             m_categories.insert(row[0].toString());
         });
 
@@ -153,53 +153,59 @@ private:
             onThisTape.clear();
         };
         // In the program's browsing order: tape by tape, by start time.
-        forEachRow(m_catalogue, recordings,
-                   QStringLiteral("\"Baandnummer\" COLLATE DANISH, \"Starttid\", rowid"),
-                   [&](const TableRow& row) {
-            ++m_recordingCount;
-            const QString tapeName = row[tape].toString();
-            const QString label =
-                QStringLiteral("recording %1 %2 %3")
-                    .arg(row[id].toLongLong())
-                    .arg(quoted(row[title].toString()),
-                         tapeName.isEmpty() ? QStringLiteral("(no tape)")
-                                            : QStringLiteral("on tape %1").arg(tapeName));
-            const int faultsBefore = m_faults;
-            checkFields(rules, row, label);
-            const bool timesSound = m_faults == faultsBefore;
+        forEachRow(
+            m_catalogue, recordings,
+            QStringLiteral("\"Baandnummer\" COLLATE DANISH, \"Starttid\", rowid"),
+            [&](const TableRow& row) {
+                ++m_recordingCount;
+                const QString tapeName = row[tape].toString();
+                const QString label =
+                    QStringLiteral("recording %1 %2 %3")
+                        .arg(row[id].toLongLong())
+                        .arg(quoted(row[title].toString()),
+                             tapeName.isEmpty() ? QStringLiteral("(no tape)")
+                                                : QStringLiteral("on tape %1").arg(tapeName));
+                const int faultsBefore = m_faults;
+                checkFields(rules, row, label);
+                const bool timesSound = m_faults == faultsBefore;
 
-            if (!m_tapeLengths.contains(tapeName))
-                fault(QStringLiteral("%1: names no tape").arg(label));
-            if (!tapeTimeFollows(row[playing], row[speed].toString(), row[onTape]))
-                fault(QStringLiteral("%1: SpilletidSP %2 does not follow from SpilletidSPLP %3 at "
-                                     "speed %4 (%5)")
-                          .arg(label, formatTime(row[onTape].toDouble()),
-                               formatTime(row[playing].toDouble()),
-                               quoted(row[speed].toString()),
-                               formatTime(tapetime::tapeTime(row[playing], row[speed].toString())
-                                              .toDouble())));
-            checkCast(label, row[cast].toString());
-            if (!row[group].isNull() && !m_groups.contains(row[group].toLongLong()))
-                fault(QStringLiteral("%1: group %2 does not exist").arg(label).arg(row[group].toLongLong()));
-            if (!row[category].toString().isEmpty() && !m_categories.contains(row[category].toString()))
-                fault(QStringLiteral("%1: category %2 does not exist")
-                          .arg(label, quoted(row[category].toString())));
+                if (!m_tapeLengths.contains(tapeName))
+                    fault(QStringLiteral("%1: names no tape").arg(label));
+                if (!tapeTimeFollows(row[playing], row[speed].toString(), row[onTape]))
+                    fault(
+                        QStringLiteral(
+                            "%1: SpilletidSP %2 does not follow from SpilletidSPLP %3 at "
+                            "speed %4 (%5)")
+                            .arg(label, formatTime(row[onTape].toDouble()),
+                                 formatTime(row[playing].toDouble()), quoted(row[speed].toString()),
+                                 formatTime(tapetime::tapeTime(row[playing], row[speed].toString())
+                                                .toDouble())));
+                checkCast(label, row[cast].toString());
+                if (!row[group].isNull() && !m_groups.contains(row[group].toLongLong()))
+                    fault(QStringLiteral("%1: group %2 does not exist")
+                              .arg(label)
+                              .arg(row[group].toLongLong()));
+                if (!row[category].toString().isEmpty() &&
+                    !m_categories.contains(row[category].toString()))
+                    fault(QStringLiteral("%1: category %2 does not exist")
+                              .arg(label, quoted(row[category].toString())));
 
-            if (!onThisTape.empty() && engine::danishCompare(tapeName, currentTape) != 0)
-                endOfTape();
-            currentTape = tapeName;
-            // The time check measures only recordings on a tape, with times of the day.
-            if (timesSound && m_tapeLengths.contains(tapeName))
-                onThisTape.push_back({row[id].toLongLong(), row[title].toString(), label,
-                                      stretchOf(row[start], row[onTape])});
-        });
+                if (!onThisTape.empty() && engine::danishCompare(tapeName, currentTape) != 0)
+                    endOfTape();
+                currentTape = tapeName;
+                // The time check measures only recordings on a tape, with times of the day.
+                if (timesSound && m_tapeLengths.contains(tapeName))
+                    onThisTape.push_back({row[id].toLongLong(), row[title].toString(), label,
+                                          stretchOf(row[start], row[onTape])});
+            });
         endOfTape();
     }
 
     void checkCast(const QString& label, const QString& list) {
         const auto ids = castListIds(list);
         if (!ids) {
-            fault(QStringLiteral("%1: cast list %2 is not a run of *n* tokens").arg(label, quoted(list)));
+            fault(QStringLiteral("%1: cast list %2 is not a run of *n* tokens")
+                      .arg(label, quoted(list)));
             return;
         }
         std::set<qint64> reported;
@@ -236,7 +242,8 @@ private:
     }
 
     static QString span(const Stretch& s) {
-        return QStringLiteral("%1–%2").arg(formatTime(s.start / 1440.0), formatTime(s.endPosted / 1440.0));
+        return QStringLiteral("%1–%2").arg(formatTime(s.start / 1440.0),
+                                           formatTime(s.endPosted / 1440.0));
     }
 
     CatalogueReader& m_catalogue;

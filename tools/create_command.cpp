@@ -4,13 +4,12 @@
 
 #include "create_command.h"
 
-#include "sample_catalogue.h"
-#include "tool_output.h"
-
 #include "data/schema.h"
 #include "engine/database.h"
 #include "engine/error.h"
 #include "keeping/catalogue_folder.h"
+#include "sample_catalogue.h"
+#include "tool_output.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,7 +74,7 @@ int create(const QString& directory, bool sample) {
         return 1;
     }
     out() << "Created " << (sample ? "a sample" : "an empty") << " catalogue in "
-                        << QDir::toNativeSeparators(dir.absolutePath()) << '\n';
+          << QDir::toNativeSeparators(dir.absolutePath()) << '\n';
     return 0;
 }
 

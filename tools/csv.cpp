@@ -36,7 +36,8 @@ void appendField(QString& out, const QString& field) {
 
 Writer::Writer(const QString& path) : m_file(path) {
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw engine::Error(QStringLiteral("Cannot create '%1': %2").arg(path, m_file.errorString()));
+        throw engine::Error(
+            QStringLiteral("Cannot create '%1': %2").arg(path, m_file.errorString()));
 }
 
 void Writer::writeRecord(const QStringList& fields) {

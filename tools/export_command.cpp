@@ -8,14 +8,13 @@
 #include "catalogue_folder.h"
 #include "catalogue_rules.h"
 #include "csv.h"
-#include "field_values.h"
-#include "table_rows.h"
-#include "tool_output.h"
-
 #include "data/schema.h"
 #include "engine/collation.h"
 #include "engine/error.h"
+#include "field_values.h"
 #include "keeping/catalogue_reader.h"
+#include "table_rows.h"
+#include "tool_output.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,9 +78,8 @@ QString castNames(const QString& list, const std::map<qint64, Actor>& actors) {
 qint64 writeRecordings(CatalogueReader& catalogue, const QString& tablePath,
                        const QString& listPath) {
     std::map<qint64, QString> groups;
-    forEachRow(catalogue, schema::groups(), QString(), [&](const TableRow& row) {
-        groups[row[0].toLongLong()] = row[1].toString();
-    });
+    forEachRow(catalogue, schema::groups(), QString(),
+               [&](const TableRow& row) { groups[row[0].toLongLong()] = row[1].toString(); });
     const engine::TableDef& actorTable = schema::actors();
     const int actorId = fieldPosition(actorTable, QStringLiteral("SkuespillerAutoInc"));
     const int first = fieldPosition(actorTable, QStringLiteral("Fornavn"));

@@ -86,8 +86,7 @@ QString formatValue(const engine::FieldDef& field, const QVariant& value) {
     switch (field.type) {
     case FieldType::Time:
         return formatTime(value.toDouble());
-    case FieldType::Date:
-    {
+    case FieldType::Date: {
         const QDate date = engine::dayNumberToDate(value.toDouble());
         QString text;
         appendNumber(text, date.day(), 2);
@@ -165,7 +164,8 @@ QStringList FieldRules::violations(int index, const QVariant& value) const {
     }
     if (type == FieldType::Time) {
         const double day = value.toDouble();
-        if (!std::isfinite(day) || day < 0 || timeMsecs(value) >= qint64(engine::kMillisecondsPerDay))
+        if (!std::isfinite(day) || day < 0 ||
+            timeMsecs(value) >= qint64(engine::kMillisecondsPerDay))
             return {QStringLiteral("%1 %2 is outside 0:00–24:00").arg(f.label(), formatTime(day))};
     }
     return {};

@@ -4,18 +4,17 @@
 
 #include "import_command.h"
 
-#include "catalogue_rules.h"
 #include "catalogue_folder.h"
-#include "export_command.h"
-#include "field_values.h"
-#include "import_reader.h"
-#include "table_rows.h"
-#include "tool_output.h"
-
+#include "catalogue_rules.h"
 #include "data/schema.h"
 #include "engine/database.h"
 #include "engine/error.h"
+#include "export_command.h"
+#include "field_values.h"
+#include "import_reader.h"
 #include "keeping/catalogue_folder.h"
+#include "table_rows.h"
+#include "tool_output.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,17 +74,19 @@ private:
             if (value.isNull())
                 continue;
             if (value.toLongLong() < 1) {
-                problem(table, row, QStringLiteral("%1: %2 is no valid number; numbers start at 1")
-                                        .arg(name)
-                                        .arg(value.toLongLong()));
+                problem(table, row,
+                        QStringLiteral("%1: %2 is no valid number; numbers start at 1")
+                            .arg(name)
+                            .arg(value.toLongLong()));
                 continue;
             }
             const auto [earlier, added] = lines.emplace(value.toLongLong(), row.line);
             if (!added)
-                problem(table, row, QStringLiteral("%1: %2 is used on line %3 already")
-                                        .arg(name)
-                                        .arg(value.toLongLong())
-                                        .arg(earlier->second));
+                problem(table, row,
+                        QStringLiteral("%1: %2 is used on line %3 already")
+                            .arg(name)
+                            .arg(value.toLongLong())
+                            .arg(earlier->second));
         }
     }
 
@@ -137,20 +138,23 @@ private:
                 placed = false;
             } else if (!m_tapeLines.contains(tapeName)) {
                 problem(recordings, row,
-                        QStringLiteral("Baandnummer: the tape '%1' is not in %2").arg(tapeName, tapesFile));
+                        QStringLiteral("Baandnummer: the tape '%1' is not in %2")
+                            .arg(tapeName, tapesFile));
                 placed = false;
             }
             const QString speedText = value(speed).toString();
             if (value(onTape).isNull()) {
                 // Left out: derived as the program derives it before every post.
-                value(onTape) = rules.convert(onTape, tapetime::tapeTime(value(playing), speedText));
+                value(onTape) =
+                    rules.convert(onTape, tapetime::tapeTime(value(playing), speedText));
             } else if (!tapeTimeFollows(value(playing), speedText, value(onTape))) {
-                problem(recordings, row,
-                        QStringLiteral("SpilletidSP: %1 does not follow from SpilletidSPLP %2 at "
-                                       "speed '%3', which gives %4")
-                            .arg(formatTime(value(onTape).toDouble()),
-                                 formatTime(value(playing).toDouble()), speedText,
-                                 formatTime(tapetime::tapeTime(value(playing), speedText).toDouble())));
+                problem(
+                    recordings, row,
+                    QStringLiteral("SpilletidSP: %1 does not follow from SpilletidSPLP %2 at "
+                                   "speed '%3', which gives %4")
+                        .arg(formatTime(value(onTape).toDouble()),
+                             formatTime(value(playing).toDouble()), speedText,
+                             formatTime(tapetime::tapeTime(value(playing), speedText).toDouble())));
                 placed = false;
             }
             if (!castListIds(value(cast).toString()))
@@ -163,7 +167,8 @@ private:
         for (const auto& [name, rows] : byTape) {
             std::vector<Stretch> stretches;
             for (const ImportedRow* row : rows)
-                stretches.push_back(stretchOf(row->values[std::size_t(start)], row->values[std::size_t(onTape)]));
+                stretches.push_back(
+                    stretchOf(row->values[std::size_t(start)], row->values[std::size_t(onTape)]));
             for (auto [a, b] : collisions(stretches)) {
                 if (rows[a]->line > rows[b]->line)
                     std::swap(a, b);
@@ -176,7 +181,8 @@ private:
     }
 
     static QString span(const Stretch& s) {
-        return QStringLiteral("%1–%2").arg(formatTime(s.start / 1440.0), formatTime(s.endPosted / 1440.0));
+        return QStringLiteral("%1–%2").arg(formatTime(s.start / 1440.0),
+                                           formatTime(s.endPosted / 1440.0));
     }
 
     std::vector<ImportedTable>& m_tables;
@@ -200,14 +206,16 @@ void insertRows(engine::Database& db, const ImportedTable& table) {
     for (const ImportedRow& row : table.rows)
         order.push_back(&row);
     if (stored.autoIncColumn >= 0) {
-        const int id = fieldPosition(*table.def, stored.fields[std::size_t(stored.autoIncColumn)].name);
-        std::stable_sort(order.begin(), order.end(), [id](const ImportedRow* a, const ImportedRow* b) {
-            const QVariant& x = a->values[std::size_t(id)];
-            const QVariant& y = b->values[std::size_t(id)];
-            if (x.isNull() || y.isNull())
-                return !x.isNull() && y.isNull();
-            return x.toLongLong() < y.toLongLong();
-        });
+        const int id =
+            fieldPosition(*table.def, stored.fields[std::size_t(stored.autoIncColumn)].name);
+        std::stable_sort(order.begin(), order.end(),
+                         [id](const ImportedRow* a, const ImportedRow* b) {
+                             const QVariant& x = a->values[std::size_t(id)];
+                             const QVariant& y = b->values[std::size_t(id)];
+                             if (x.isNull() || y.isNull())
+                                 return !x.isNull() && y.isNull();
+                             return x.toLongLong() < y.toLongLong();
+                         });
     }
     db.transaction([&] {
         engine::Statement& insert = db.cached(sql);
@@ -243,8 +251,9 @@ int importCatalogue(const QString& csvDirectory, const QString& directory) {
             return fail(QStringLiteral("the folder '%1' does not exist").arg(csvDirectory));
         const QStringList existing = keeping::existingTableFiles(directory);
         if (!existing.isEmpty())
-            return fail(QStringLiteral("'%1' already holds catalogue tables (%2); nothing was changed")
-                            .arg(directory, existing.join(QStringLiteral(", "))));
+            return fail(
+                QStringLiteral("'%1' already holds catalogue tables (%2); nothing was changed")
+                    .arg(directory, existing.join(QStringLiteral(", "))));
 
         std::vector<ImportedTable> tables;
         std::vector<ImportProblem> problems;
@@ -289,7 +298,8 @@ int importCatalogue(const QString& csvDirectory, const QString& directory) {
         writeCatalogue(tables, directory);
         QStringList counts;
         for (const ImportedTable& table : tables)
-            counts << QStringLiteral("%1 (%2 rows)").arg(table.def->fileName).arg(table.rows.size());
+            counts
+                << QStringLiteral("%1 (%2 rows)").arg(table.def->fileName).arg(table.rows.size());
         out() << "Imported " << QDir::toNativeSeparators(csv.absolutePath()) << " into "
               << QDir::toNativeSeparators(QDir(directory).absolutePath()) << ": "
               << counts.join(QStringLiteral(", ")) << '\n';

@@ -1,9 +1,8 @@
 #include "import_reader.h"
 
 #include "csv.h"
-#include "field_values.h"
-
 #include "engine/error.h"
+#include "field_values.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -60,13 +59,13 @@ ImportedTable readImportFile(const QString& path, const engine::TableDef& table,
     for (const QString& name : header.fields) {
         const int field = rules.fieldIndex(name.trimmed());
         if (field < 0) {
-            problems.push_back({path, header.line,
-                                QStringLiteral("the table %1 has no field '%2'")
-                                    .arg(table.tableName, name)});
+            problems.push_back(
+                {path, header.line,
+                 QStringLiteral("the table %1 has no field '%2'").arg(table.tableName, name)});
             headerSound = false;
         } else if (named[std::size_t(field)]) {
-            problems.push_back({path, header.line,
-                                QStringLiteral("the field '%1' is named twice").arg(name)});
+            problems.push_back(
+                {path, header.line, QStringLiteral("the field '%1' is named twice").arg(name)});
             headerSound = false;
         } else {
             named[std::size_t(field)] = true;
@@ -100,8 +99,9 @@ ImportedTable readImportFile(const QString& path, const engine::TableDef& table,
             try {
                 row.values[std::size_t(field)] = rules.parse(field, text);
             } catch (const engine::Error& e) {
-                problems.push_back({path, record.line,
-                                    QStringLiteral("%1: %2").arg(rules.field(field).name, e.message())});
+                problems.push_back(
+                    {path, record.line,
+                     QStringLiteral("%1: %2").arg(rules.field(field).name, e.message())});
                 row.sound = false;
             }
         };

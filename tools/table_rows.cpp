@@ -31,7 +31,8 @@ int fieldPosition(const engine::TableDef& table, const QString& name) {
         if (table.fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
     }
-    throw engine::Error(QStringLiteral("Field '%1' not found in table '%2'").arg(name, table.fileName));
+    throw engine::Error(
+        QStringLiteral("Field '%1' not found in table '%2'").arg(name, table.fileName));
 }
 
 } // namespace tool

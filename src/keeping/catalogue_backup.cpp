@@ -67,16 +67,16 @@ BackupManifest backupInto(CatalogueReader& catalogue, const QString& folder) {
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size() ||
-        !file.flush() || ::fsync(file.handle()) != 0)
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0)
         throw engine::Error(QStringLiteral("Cannot write '%1': %2").arg(path, file.errorString()));
 }
 
 BackupManifest backupToFolder(CatalogueReader& catalogue, const QString& destination) {
     const QFileInfo info(destination);
-    const bool emptyFolder =
-        info.isDir() && QDir(destination).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                  QDir::Hidden | QDir::System);
+    const bool emptyFolder = info.isDir() && QDir(destination)
+                                                 .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                          QDir::Hidden | QDir::System);
     if (info.exists() && !emptyFolder)
         throw engine::Error(
             QStringLiteral("'%1' already exists; a backup needs a new or empty folder")
@@ -167,7 +167,8 @@ bool isZipPath(const QString& path) {
 QByteArray BackupManifest::toJson() const {
     QJsonArray tables;
     for (const auto& [fileName, rows] : rowCounts)
-        tables.append(QJsonObject{{QStringLiteral("file"), fileName}, {QStringLiteral("rows"), rows}});
+        tables.append(
+            QJsonObject{{QStringLiteral("file"), fileName}, {QStringLiteral("rows"), rows}});
     const QJsonObject root{
         {QStringLiteral("program"), kProgramName},
         {QStringLiteral("version"), programVersion},
@@ -226,8 +227,8 @@ BackupManifest readBackupManifest(const QString& backup) {
             throw engine::Error(QStringLiteral("The backup '%1' does not exist").arg(backup));
         const ZipReader zip(backup);
         if (!zip.contains(manifestName()))
-            throw engine::Error(QStringLiteral("'%1' is no backup: it has no %2")
-                                    .arg(backup, manifestName()));
+            throw engine::Error(
+                QStringLiteral("'%1' is no backup: it has no %2").arg(backup, manifestName()));
         return BackupManifest::fromJson(zip.read(manifestName()), backup);
     }
     if (!QFileInfo(backup).isDir())

@@ -96,14 +96,15 @@ void CatalogueReader::attach(const engine::TableDef& def) {
         }
     } catch (const engine::Error& e) {
         // SQLite attaches anything and finds out on the first read that it is no database.
-        throw engine::Error(e.message() == notOurs ? notOurs
-                                                   : QStringLiteral("%1 (%2)").arg(notOurs, e.message()));
+        throw engine::Error(
+            e.message() == notOurs ? notOurs : QStringLiteral("%1 (%2)").arg(notOurs, e.message()));
     }
     if (added.tableName.isEmpty())
         throw engine::Error(notOurs);
     QStringList columns;
-    engine::Statement info(m_db.get(), QStringLiteral("PRAGMA %1.table_info(%2)")
-                                           .arg(added.schema, engine::quoteIdentifier(added.tableName)));
+    engine::Statement info(m_db.get(),
+                           QStringLiteral("PRAGMA %1.table_info(%2)")
+                               .arg(added.schema, engine::quoteIdentifier(added.tableName)));
     while (info.step())
         columns << info.text(1);
     for (const engine::FieldDef& field : def.fields) {
@@ -118,7 +119,8 @@ const CatalogueReader::Attached& CatalogueReader::attached(const engine::TableDe
         if (table.def == &def || table.def->fileName == def.fileName)
             return table;
     }
-    throw engine::Error(QStringLiteral("Table '%1' is not part of the catalogue").arg(def.fileName));
+    throw engine::Error(
+        QStringLiteral("Table '%1' is not part of the catalogue").arg(def.fileName));
 }
 
 QString CatalogueReader::filePath(const engine::TableDef& def) const {
@@ -147,7 +149,8 @@ QStringList CatalogueReader::integrityProblems(const engine::TableDef& def) {
 }
 
 qint64 CatalogueReader::rowCount(const engine::TableDef& def) {
-    engine::Statement count(m_db.get(), QStringLiteral("SELECT count(*) FROM %1").arg(sqlName(def)));
+    engine::Statement count(m_db.get(),
+                            QStringLiteral("SELECT count(*) FROM %1").arg(sqlName(def)));
     return count.step() ? count.int64(0) : 0;
 }
 
@@ -158,7 +161,8 @@ CatalogueReader::Snapshot::Snapshot(CatalogueReader& reader) : m_reader(reader) 
         // come first: a recording seen then finds the tape, the actors and the group it
         // was posted with, which were there before it.
         for (const Attached& table : reader.m_tables)
-            reader.execute(QStringLiteral("SELECT count(*) FROM %1.sqlite_master").arg(table.schema));
+            reader.execute(
+                QStringLiteral("SELECT count(*) FROM %1.sqlite_master").arg(table.schema));
     } catch (...) {
         reader.execute(QStringLiteral("ROLLBACK"));
         throw;

@@ -48,19 +48,21 @@ ZipWriter::~ZipWriter() {
 
 void ZipWriter::compress(qint64 index, const QString& name) {
     if (zip_set_file_compression(m_zip, zip_uint64_t(index), ZIP_CM_DEFLATE, kCompressionLevel) < 0)
-        throw engine::Error(QStringLiteral("Cannot add '%1' to '%2': %3")
-                                .arg(name, m_path, archiveError(m_zip)));
+        throw engine::Error(
+            QStringLiteral("Cannot add '%1' to '%2': %3").arg(name, m_path, archiveError(m_zip)));
 }
 
 void ZipWriter::addFile(const QString& name, const QString& filePath) {
     zip_source_t* source = zip_source_file(m_zip, QFile::encodeName(filePath).constData(), 0, -1);
     if (!source)
-        throw engine::Error(QStringLiteral("Cannot read '%1': %2").arg(filePath, archiveError(m_zip)));
-    const zip_int64_t index = zip_file_add(m_zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+        throw engine::Error(
+            QStringLiteral("Cannot read '%1': %2").arg(filePath, archiveError(m_zip)));
+    const zip_int64_t index =
+        zip_file_add(m_zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         zip_source_free(source);
-        throw engine::Error(QStringLiteral("Cannot add '%1' to '%2': %3")
-                                .arg(name, m_path, archiveError(m_zip)));
+        throw engine::Error(
+            QStringLiteral("Cannot add '%1' to '%2': %3").arg(name, m_path, archiveError(m_zip)));
     }
     compress(index, name);
 }
@@ -69,13 +71,14 @@ void ZipWriter::addBytes(const QString& name, const QByteArray& bytes) {
     const QByteArray& kept = m_buffers.emplace_back(bytes);
     zip_source_t* source = zip_source_buffer(m_zip, kept.constData(), zip_uint64_t(kept.size()), 0);
     if (!source)
-        throw engine::Error(QStringLiteral("Cannot add '%1' to '%2': %3")
-                                .arg(name, m_path, archiveError(m_zip)));
-    const zip_int64_t index = zip_file_add(m_zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+        throw engine::Error(
+            QStringLiteral("Cannot add '%1' to '%2': %3").arg(name, m_path, archiveError(m_zip)));
+    const zip_int64_t index =
+        zip_file_add(m_zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         zip_source_free(source);
-        throw engine::Error(QStringLiteral("Cannot add '%1' to '%2': %3")
-                                .arg(name, m_path, archiveError(m_zip)));
+        throw engine::Error(
+            QStringLiteral("Cannot add '%1' to '%2': %3").arg(name, m_path, archiveError(m_zip)));
     }
     compress(index, name);
 }
@@ -119,16 +122,16 @@ QByteArray ZipReader::read(const QString& name) const {
     std::unique_ptr<zip_file_t, FileCloser> file(
         zip_fopen(m_zip, name.toUtf8().constData(), ZIP_FL_ENC_GUESS));
     if (!file)
-        throw engine::Error(QStringLiteral("Cannot read '%1' in '%2': %3")
-                                .arg(name, m_path, archiveError(m_zip)));
+        throw engine::Error(
+            QStringLiteral("Cannot read '%1' in '%2': %3").arg(name, m_path, archiveError(m_zip)));
     QByteArray bytes;
     QByteArray buffer(kChunk, Qt::Uninitialized);
     for (;;) {
         const zip_int64_t got = zip_fread(file.get(), buffer.data(), kChunk);
         if (got < 0)
-            throw engine::Error(QStringLiteral("Cannot read '%1' in '%2': %3")
-                                    .arg(name, m_path,
-                                         QString::fromUtf8(zip_file_strerror(file.get()))));
+            throw engine::Error(
+                QStringLiteral("Cannot read '%1' in '%2': %3")
+                    .arg(name, m_path, QString::fromUtf8(zip_file_strerror(file.get()))));
         if (got == 0)
             return bytes;
         bytes.append(buffer.constData(), qsizetype(got));
@@ -139,8 +142,8 @@ void ZipReader::extract(const QString& name, const QString& targetPath) const {
     std::unique_ptr<zip_file_t, FileCloser> file(
         zip_fopen(m_zip, name.toUtf8().constData(), ZIP_FL_ENC_GUESS));
     if (!file)
-        throw engine::Error(QStringLiteral("Cannot read '%1' in '%2': %3")
-                                .arg(name, m_path, archiveError(m_zip)));
+        throw engine::Error(
+            QStringLiteral("Cannot read '%1' in '%2': %3").arg(name, m_path, archiveError(m_zip)));
     QFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw engine::Error(
@@ -149,9 +152,9 @@ void ZipReader::extract(const QString& name, const QString& targetPath) const {
     for (;;) {
         const zip_int64_t got = zip_fread(file.get(), buffer.data(), kChunk);
         if (got < 0)
-            throw engine::Error(QStringLiteral("Cannot read '%1' in '%2': %3")
-                                    .arg(name, m_path,
-                                         QString::fromUtf8(zip_file_strerror(file.get()))));
+            throw engine::Error(
+                QStringLiteral("Cannot read '%1' in '%2': %3")
+                    .arg(name, m_path, QString::fromUtf8(zip_file_strerror(file.get()))));
         if (got == 0)
             break;
         if (target.write(buffer.constData(), got) != got)

@@ -42,7 +42,7 @@ public:
 
     QStringList names() const;
     bool contains(const QString& name) const;
-    QByteArray read(const QString& name) const;                        // throws engine::Error
+    QByteArray read(const QString& name) const;                         // throws engine::Error
     void extract(const QString& name, const QString& targetPath) const; // throws engine::Error
 
 private:

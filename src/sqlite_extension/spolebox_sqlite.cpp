@@ -19,8 +19,8 @@ int danishCollation(void*, int sizeA, const void* a, int sizeB, const void* b) {
 
 int registerCollation(sqlite3* db, char** error, const sqlite3_api_routines* api) {
     SQLITE_EXTENSION_INIT2(api);
-    const int rc = sqlite3_create_collation_v2(db, "DANISH", SQLITE_UTF8, nullptr,
-                                               danishCollation, nullptr);
+    const int rc =
+        sqlite3_create_collation_v2(db, "DANISH", SQLITE_UTF8, nullptr, danishCollation, nullptr);
     if (rc != SQLITE_OK && error)
         *error = sqlite3_mprintf("cannot register the collation DANISH: %s", sqlite3_errmsg(db));
     return rc;

@@ -1,9 +1,8 @@
 // The program's daily backup: started once the main window has opened the catalogue, on a
 // thread of its own.
 
-#include "main_window_fixture.h"
-
 #include "keeping/catalogue_backup.h"
+#include "main_window_fixture.h"
 #include "shell/daily_backup.h"
 
 #include <QDir>

@@ -48,8 +48,8 @@ inline ToolResult runTool(const QStringList& arguments, const QString& configHom
 // Names and contents of every file in dir, to prove that nothing changed.
 inline QMap<QString, QByteArray> folderSnapshot(const QString& dir) {
     QMap<QString, QByteArray> files;
-    const QStringList names = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::Dirs |
-                                                  QDir::NoDotAndDotDot);
+    const QStringList names =
+        QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         QFile file(QDir(dir).filePath(name));
         files[name] = file.open(QIODevice::ReadOnly)
@@ -72,10 +72,11 @@ inline qint64 plantRow(const QString& directory, const engine::TableDef& table,
         marks << QStringLiteral("?");
     }
     engine::Statement insert(
-        db.handle(), values.isEmpty()
-                         ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(stored.qualifiedName())
-                         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(stored.qualifiedName(), columns.join(u','), marks.join(u',')));
+        db.handle(),
+        values.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(stored.qualifiedName())
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(stored.qualifiedName(), columns.join(u','), marks.join(u',')));
     int position = 1;
     for (const QVariant& value : values)
         insert.bind(position++, value);
@@ -99,10 +100,10 @@ inline double minutes(int m) {
 // makes it once per test program; each catalogue gets a copy of its files.
 inline bool createSample(TempCatalogue& catalogue) {
     static QTemporaryDir made;
-    static const bool ready = made.isValid() &&
-                              runTool({QStringLiteral("create"), QStringLiteral("--sample"),
-                                       made.filePath(QStringLiteral("sample"))})
-                                      .exitCode == 0;
+    static const bool ready =
+        made.isValid() && runTool({QStringLiteral("create"), QStringLiteral("--sample"),
+                                   made.filePath(QStringLiteral("sample"))})
+                                  .exitCode == 0;
     if (!ready)
         return false;
     const QDir sample(made.filePath(QStringLiteral("sample")));

@@ -2,7 +2,6 @@
 // goes on posting recordings as the program does.
 
 #include "catalogue_tool_fixture.h"
-
 #include "engine/error.h"
 #include "engine/session.h"
 #include "engine/table.h"
@@ -41,7 +40,8 @@ int postRecordings(const QString& configFile) {
             }
             recordings->append();
             recordings->fieldByName(QStringLiteral("Baandnummer")).setAsString(tape);
-            recordings->fieldByName(QStringLiteral("Titel1")).setAsString(QStringLiteral("Post %1").arg(n));
+            recordings->fieldByName(QStringLiteral("Titel1"))
+                .setAsString(QStringLiteral("Post %1").arg(n));
             recordings->fieldByName(QStringLiteral("Starttid")).setAsFloat(minutes(n % 10 * 30));
             recordings->fieldByName(QStringLiteral("SpilletidSPLP")).setAsFloat(minutes(30));
             recordings->fieldByName(QStringLiteral("SpilletidSP")).setAsFloat(minutes(30));
@@ -60,8 +60,9 @@ int postRecordings(const QString& configFile) {
 std::set<qint64> recordingIds(const QString& directory) {
     std::set<qint64> ids;
     engine::Database db(directory);
-    engine::Statement select(db.handle(), QStringLiteral("SELECT rowid FROM %1")
-                                              .arg(db.table(QStringLiteral("Spolebox.DB")).qualifiedName()));
+    engine::Statement select(db.handle(),
+                             QStringLiteral("SELECT rowid FROM %1")
+                                 .arg(db.table(QStringLiteral("Spolebox.DB")).qualifiedName()));
     while (select.step())
         ids.insert(select.int64(0));
     return ids;
@@ -75,12 +76,15 @@ void fillLarge(const QString& directory) {
     db.transaction([&] {
         db.execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
                                   "WHERE i < 999) INSERT INTO %1 (BaandNavn, Baandlaengde) "
-                                  "SELECT 'L' || i, 300 FROM n").arg(tapes));
-        db.execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
-                                  "WHERE i < 9999) INSERT INTO %1 (Baandnummer, Titel1, Starttid, "
-                                  "SpilletidSPLP, SpilletidSP, Hastighed, Noter) SELECT 'L' || (i / 10), "
-                                  "'Film ' || i, (i % 10) * 30 / 1440.0, 30 / 1440.0, 30 / 1440.0, "
-                                  "'SP', printf('%.200c', 'x') FROM n").arg(recordings));
+                                  "SELECT 'L' || i, 300 FROM n")
+                       .arg(tapes));
+        db.execute(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 9999) INSERT INTO %1 (Baandnummer, Titel1, Starttid, "
+                           "SpilletidSPLP, SpilletidSP, Hastighed, Noter) SELECT 'L' || (i / 10), "
+                           "'Film ' || i, (i % 10) * 30 / 1440.0, 30 / 1440.0, 30 / 1440.0, "
+                           "'SP', printf('%.200c', 'x') FROM n")
+                .arg(recordings));
     });
 }
 
@@ -118,8 +122,13 @@ void TestBackup::backupWhilePostingRestoresEveryCommittedRow() {
         while (writer.canReadLine())
             posted.insert(writer.readLine().trimmed().toLongLong());
     };
-    QVERIFY(QTest::qWaitFor([&] { writer.waitForReadyRead(100); readPosted(); return posted.size() >= 20; },
-                            30000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            writer.waitForReadyRead(100);
+            readPosted();
+            return posted.size() >= 20;
+        },
+        30000));
     const std::set<qint64> committedBefore = posted;
 
     const QString backup = work.filePath(destination);
@@ -127,7 +136,12 @@ void TestBackup::backupWhilePostingRestoresEveryCommittedRow() {
     // The writer was still at it when the backup ended.
     const std::size_t postedBefore = posted.size();
     const bool stillPosting = QTest::qWaitFor(
-        [&] { writer.waitForReadyRead(100); readPosted(); return posted.size() > postedBefore; }, 30000);
+        [&] {
+            writer.waitForReadyRead(100);
+            readPosted();
+            return posted.size() > postedBefore;
+        },
+        30000);
     writer.kill();
     writer.waitForFinished();
     QVERIFY2(taken.exitCode == 0, qPrintable(taken.errors));
@@ -158,13 +172,16 @@ void TestBackup::refusals_data() {
         << QStringList{QStringLiteral("backup"), QStringLiteral("%c"), QStringLiteral("%w/old.zip")}
         << QStringLiteral("already exists");
     QTest::newRow("restore over a catalogue")
-        << QStringList{QStringLiteral("restore"), QStringLiteral("%w/good.zip"), QStringLiteral("%c")}
+        << QStringList{QStringLiteral("restore"), QStringLiteral("%w/good.zip"),
+                       QStringLiteral("%c")}
         << QStringLiteral("already holds catalogue tables");
     QTest::newRow("restore from no backup")
-        << QStringList{QStringLiteral("restore"), QStringLiteral("%w/full"), QStringLiteral("%w/new")}
+        << QStringList{QStringLiteral("restore"), QStringLiteral("%w/full"),
+                       QStringLiteral("%w/new")}
         << QStringLiteral("is no backup");
     QTest::newRow("restore of a damaged table")
-        << QStringList{QStringLiteral("restore"), QStringLiteral("%w/damaged"), QStringLiteral("%w/new")}
+        << QStringList{QStringLiteral("restore"), QStringLiteral("%w/damaged"),
+                       QStringLiteral("%w/new")}
         << QStringLiteral("in '%w/damaged' has");
 }
 
@@ -184,17 +201,20 @@ void TestBackup::refusals() {
     QFile old(w.filePath(QStringLiteral("old.zip")));
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
-    QCOMPARE(runTool({QStringLiteral("backup"), catalogue.directory(), w.filePath(QStringLiteral("good.zip"))})
+    QCOMPARE(runTool({QStringLiteral("backup"), catalogue.directory(),
+                      w.filePath(QStringLiteral("good.zip"))})
                  .exitCode,
              0);
     // A backup whose recordings lost rows after its manifest was written.
-    QCOMPARE(runTool({QStringLiteral("backup"), catalogue.directory(), w.filePath(QStringLiteral("damaged"))})
+    QCOMPARE(runTool({QStringLiteral("backup"), catalogue.directory(),
+                      w.filePath(QStringLiteral("damaged"))})
                  .exitCode,
              0);
     plantSql(w.filePath(QStringLiteral("damaged")), schema::recordings(),
              QStringLiteral("DELETE FROM %1 WHERE rowid = 5"));
     for (QString& argument : arguments)
-        argument.replace(QStringLiteral("%c"), catalogue.directory()).replace(QStringLiteral("%w"), w.path());
+        argument.replace(QStringLiteral("%c"), catalogue.directory())
+            .replace(QStringLiteral("%w"), w.path());
     message.replace(QStringLiteral("%w"), w.path());
     const auto catalogueBefore = folderSnapshot(catalogue.directory());
     const auto workBefore = folderSnapshot(w.path());

@@ -1,7 +1,6 @@
 // spolebox-catalogue check, run as the user runs it, on catalogues made by the tests.
 
 #include "catalogue_tool_fixture.h"
-
 #include "engine/session.h"
 
 #include <QTemporaryDir>
@@ -44,7 +43,8 @@ qint64 plantRecording(const QString& dir, QVariantMap changes) {
 // entries stand where the real order does not look for them.
 void plantActorsInForeignOrder(const QString& dir) {
     sqlite3* db = nullptr;
-    const QByteArray path = QFile::encodeName(QDir(dir).filePath(QStringLiteral("Skuespillere.DB")));
+    const QByteArray path =
+        QFile::encodeName(QDir(dir).filePath(QStringLiteral("Skuespillere.DB")));
     QVERIFY(sqlite3_open(path.constData(), &db) == SQLITE_OK);
     sqlite3_create_collation(db, "DANISH", SQLITE_UTF8, nullptr,
                              [](void*, int na, const void* a, int nb, const void* b) {
@@ -73,21 +73,24 @@ QString plant(Fault fault, const QString& dir) {
     case Fault::Overrun:
         return recording(plantRecording(dir, {{QStringLiteral("Starttid"), minutes(290)}}));
     case Fault::NoSuchTape:
-        return recording(plantRecording(dir, {{QStringLiteral("Baandnummer"), QStringLiteral("Z9")}}));
+        return recording(
+            plantRecording(dir, {{QStringLiteral("Baandnummer"), QStringLiteral("Z9")}}));
     case Fault::TapesAlikeButCase:
-        plantRow(dir, schema::tapes(), {{QStringLiteral("BaandNavn"), QStringLiteral("p1")},
-                                        {QStringLiteral("Baandlaengde"), 60}});
+        plantRow(dir, schema::tapes(),
+                 {{QStringLiteral("BaandNavn"), QStringLiteral("p1")},
+                  {QStringLiteral("Baandlaengde"), 60}});
         return QStringLiteral("tape \"p1\": the same name as tape \"P1\"");
     case Fault::CastNotTokens:
         return recording(
             plantRecording(dir, {{QStringLiteral("SkuespillereListe"), QStringLiteral("*3**12")}}));
     case Fault::CastNamesNoActor:
-        return recording(
-            plantRecording(dir, {{QStringLiteral("SkuespillereListe"), QStringLiteral("*3**999*")}}));
+        return recording(plantRecording(
+            dir, {{QStringLiteral("SkuespillereListe"), QStringLiteral("*3**999*")}}));
     case Fault::NoSuchGroup:
         return recording(plantRecording(dir, {{QStringLiteral("Gruppe"), 99}}));
     case Fault::NoSuchCategory:
-        return recording(plantRecording(dir, {{QStringLiteral("Kategori"), QStringLiteral("Western")}}));
+        return recording(
+            plantRecording(dir, {{QStringLiteral("Kategori"), QStringLiteral("Western")}}));
     case Fault::TimeOutsideDay:
         return recording(plantRecording(dir, {{QStringLiteral("Starttid"), 1.25}}));
     case Fault::NegativeTime:
@@ -143,7 +146,8 @@ void TestCheck::findsEachPlantedFault_data() {
     QTest::newRow("overlap") << Fault::Overlap << QStringLiteral("(0:00–0:30 and 0:20–0:50)") << 1;
     QTest::newRow("past the end of the tape")
         << Fault::Overrun << QStringLiteral("runs 20 minute(s) past the end of the tape") << 0;
-    QTest::newRow("tape not registered") << Fault::NoSuchTape << QStringLiteral("names no tape") << 1;
+    QTest::newRow("tape not registered")
+        << Fault::NoSuchTape << QStringLiteral("names no tape") << 1;
     QTest::newRow("tapes alike but for letter case")
         << Fault::TapesAlikeButCase << QStringLiteral("when letter case is ignored") << 1;
     QTest::newRow("cast list cut short")
@@ -151,8 +155,8 @@ void TestCheck::findsEachPlantedFault_data() {
     QTest::newRow("cast names a missing actor")
         << Fault::CastNamesNoActor << QStringLiteral("names actor 999, who does not exist") << 1;
     QTest::newRow("group") << Fault::NoSuchGroup << QStringLiteral("group 99 does not exist") << 1;
-    QTest::newRow("category")
-        << Fault::NoSuchCategory << QStringLiteral("category \"Western\" does not exist") << 1;
+    QTest::newRow("category") << Fault::NoSuchCategory
+                              << QStringLiteral("category \"Western\" does not exist") << 1;
     QTest::newRow("start past 24 hours")
         << Fault::TimeOutsideDay << QStringLiteral("Starttid 30:00 is outside 0:00–24:00") << 1;
     QTest::newRow("negative start")
@@ -230,7 +234,8 @@ void TestCheck::refusesAFolderWithoutCatalogue() {
     QVERIFY2(catalogue.isValid(), qPrintable(catalogue.errorString()));
     const ToolResult result = runTool({QStringLiteral("check"), catalogue.directory()});
     QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.errors.contains(u"Table 'Spolebox.DB' does not exist"), qPrintable(result.errors));
+    QVERIFY2(result.errors.contains(u"Table 'Spolebox.DB' does not exist"),
+             qPrintable(result.errors));
     QVERIFY(result.output.isEmpty());
 }
 

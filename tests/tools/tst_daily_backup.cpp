@@ -1,7 +1,6 @@
 // The daily backups: once a day, the last ten kept, nothing else in their folder touched.
 
 #include "catalogue_tool_fixture.h"
-
 #include "keeping/catalogue_backup.h"
 #include "keeping/daily_backups.h"
 
@@ -66,7 +65,8 @@ void TestDailyBackup::keepsTheLastTen() {
     for (int daysAgo = 1; daysAgo <= 16; ++daysAgo) {
         if (daysAgo % 4 == 0)
             continue;
-        const QString name = today.addDays(-daysAgo).toString(QStringLiteral("'spolebox-'yyyy-MM-dd'.zip'"));
+        const QString name =
+            today.addDays(-daysAgo).toString(QStringLiteral("'spolebox-'yyyy-MM-dd'.zip'"));
         writeFile(folder.filePath(name), "earlier");
         if (kept.size() < 9)
             kept << name;

@@ -13,8 +13,9 @@ QMap<QString, Rows> allRows(const QString& directory) {
     QMap<QString, Rows> tables;
     engine::Database db(directory);
     for (const engine::TableDef* def : schema::allTables()) {
-        engine::Statement select(db.handle(), QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid")
-                                                  .arg(db.table(def->fileName).qualifiedName()));
+        engine::Statement select(db.handle(),
+                                 QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid")
+                                     .arg(db.table(def->fileName).qualifiedName()));
         Rows& rows = tables[def->fileName];
         while (select.step()) {
             QVariantList row;
@@ -68,13 +69,14 @@ int lineOf(const QString& path, const QString& field, const QString& value) {
 QString recordingRecord(const QString& path, const QVariantMap& changes = {}) {
     static int made = 0;
     const int start = 300 + 30 * made++;
-    QVariantMap values{{QStringLiteral("Baandnummer"), QStringLiteral("A10")},
-                       {QStringLiteral("Titel1"), QStringLiteral("Ny")},
-                       {QStringLiteral("Starttid"),
-                        QStringLiteral("%1:%2").arg(start / 60).arg(start % 60, 2, 10, QLatin1Char('0'))},
-                       {QStringLiteral("SpilletidSPLP"), QStringLiteral("0:30")},
-                       {QStringLiteral("SpilletidSP"), QStringLiteral("0:30")},
-                       {QStringLiteral("Hastighed"), QStringLiteral("SP")}};
+    QVariantMap values{
+        {QStringLiteral("Baandnummer"), QStringLiteral("A10")},
+        {QStringLiteral("Titel1"), QStringLiteral("Ny")},
+        {QStringLiteral("Starttid"),
+         QStringLiteral("%1:%2").arg(start / 60).arg(start % 60, 2, 10, QLatin1Char('0'))},
+        {QStringLiteral("SpilletidSPLP"), QStringLiteral("0:30")},
+        {QStringLiteral("SpilletidSP"), QStringLiteral("0:30")},
+        {QStringLiteral("Hastighed"), QStringLiteral("SP")}};
     for (auto it = changes.cbegin(); it != changes.cend(); ++it)
         values[it.key()] = it.value();
     return record(path, values);
@@ -112,16 +114,18 @@ void TestExportImport::roundTripGivesIdenticalRows() {
         plantRow(dir, schema::recordings(),
                  {{QStringLiteral("Baandnummer"), QStringLiteral("A10")},
                   {QStringLiteral("Titel1"), QStringLiteral("\"Æblet\", sagde hun")},
-                  {QStringLiteral("Noter"), QStringLiteral("Linje 1\r\nLinje 2\nmed \"citat\", og komma")},
+                  {QStringLiteral("Noter"),
+                   QStringLiteral("Linje 1\r\nLinje 2\nmed \"citat\", og komma")},
                   {QStringLiteral("Starttid"), minutes(300) + 30 / 86400.0},
                   {QStringLiteral("SpilletidSPLP"), minutes(9)},
                   {QStringLiteral("SpilletidSP"), minutes(9)},
                   {QStringLiteral("Hastighed"), QStringLiteral("SP")},
                   {QStringLiteral("SkuespillereListe"), QStringLiteral("*14**999*")}});
         plantSql(dir, schema::recordings(), QStringLiteral("DELETE FROM %1 WHERE rowid = 3"));
-        plantRow(dir, schema::actors(), {{QStringLiteral("Fornavn"), QStringLiteral("Søren Ørn")},
-                                         {QStringLiteral("Efternavn"), QStringLiteral("Ærø-Åby")},
-                                         {QStringLiteral("Billedepath"), QStringLiteral("C:\\billeder\\ø,å.jpg")}});
+        plantRow(dir, schema::actors(),
+                 {{QStringLiteral("Fornavn"), QStringLiteral("Søren Ørn")},
+                  {QStringLiteral("Efternavn"), QStringLiteral("Ærø-Åby")},
+                  {QStringLiteral("Billedepath"), QStringLiteral("C:\\billeder\\ø,å.jpg")}});
         plantRow(dir, schema::categories(), {});
     }
     const QMap<QString, Rows> before = allRows(dir);
@@ -138,8 +142,8 @@ void TestExportImport::roundTripGivesIdenticalRows() {
     const QMap<QString, Rows> after = allRows(imported);
     for (const engine::TableDef* def : schema::allTables())
         QCOMPARE(after.value(def->fileName), before.value(def->fileName));
-    QCOMPARE(QDir(imported).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
-             6);
+    QCOMPARE(
+        QDir(imported).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 6);
 }
 
 void TestExportImport::recordingListIsReadable() {
@@ -153,9 +157,10 @@ void TestExportImport::recordingListIsReadable() {
     const QStringList lines =
         readText(work.filePath(QStringLiteral("optagelser.csv"))).split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 1 + 40 + 1); // heading, the recordings, and the end of the last line
-    QCOMPARE(lines.first(), QStringLiteral("Titel,Titel 2,Instruktør,Bånd,Start,Spilletid,Hastighed,"
-                                           "Lyd,Kategori,Gruppe,Produktionsår,Land,Index nummer,"
-                                           "Optaget,Skuespillere,Noter"));
+    QCOMPARE(lines.first(),
+             QStringLiteral("Titel,Titel 2,Instruktør,Bånd,Start,Spilletid,Hastighed,"
+                            "Lyd,Kategori,Gruppe,Produktionsår,Land,Index nummer,"
+                            "Optaget,Skuespillere,Noter"));
     // The cast by name, sorted by last name; the group by name; times and dates as shown.
     QVERIFY(lines.contains(QStringLiteral("Festen,,Thomas Vinterberg,A2,0:00,1:45,SP,Stereo,Drama,"
                                           "Film,1998,Danmark,5,18-03-2000,"
@@ -196,10 +201,11 @@ void TestExportImport::badRowsRefuseTheWholeImport() {
         recordingRecord(recordings, field("Titel1", QString(51, u'x'))),
         recordingRecord(recordings, field("VideoAutoInc", QStringLiteral("7"))),
     };
-    const int recordingSeven = lineOf(recordings, QStringLiteral("VideoAutoInc"), QStringLiteral("7"));
+    const int recordingSeven =
+        lineOf(recordings, QStringLiteral("VideoAutoInc"), QStringLiteral("7"));
     const int firstRecording = appendLines(recordings, badRecordings);
-    const int firstTape = appendLines(tapes, {QStringLiteral(",60"), QStringLiteral("T9,601"),
-                                              QStringLiteral("a1,60")});
+    const int firstTape = appendLines(
+        tapes, {QStringLiteral(",60"), QStringLiteral("T9,601"), QStringLiteral("a1,60")});
     const int actor = appendLines(actors, {QStringLiteral("Ny,Person,,,15,15,")});
     const int group = appendLines(groups, {QStringLiteral("4,Dokumentar,ekstra")});
     const int category = appendLines(categories, {QStringLiteral("\"Western")});
@@ -209,25 +215,37 @@ void TestExportImport::badRowsRefuseTheWholeImport() {
     QCOMPARE(result.exitCode, 1);
     const QStringList expected{
         QStringLiteral("Spolebox.csv:%1: Indexnummer: 501 is not a valid value for field 'Index "
-                       "nummer'. The allowed range is 0 to 500").arg(firstRecording),
-        QStringLiteral("Spolebox.csv:%1: Starttid: '25:00' is not a valid time").arg(firstRecording + 1),
-        QStringLiteral("Spolebox.csv:%1: Optagetdato: '31-02-2001' is not a valid date").arg(firstRecording + 2),
-        QStringLiteral("Spolebox.csv:%1: Baandnummer: the tape 'Z9' is not in Bånd.csv").arg(firstRecording + 3),
+                       "nummer'. The allowed range is 0 to 500")
+            .arg(firstRecording),
+        QStringLiteral("Spolebox.csv:%1: Starttid: '25:00' is not a valid time")
+            .arg(firstRecording + 1),
+        QStringLiteral("Spolebox.csv:%1: Optagetdato: '31-02-2001' is not a valid date")
+            .arg(firstRecording + 2),
+        QStringLiteral("Spolebox.csv:%1: Baandnummer: the tape 'Z9' is not in Bånd.csv")
+            .arg(firstRecording + 3),
         QStringLiteral("Spolebox.csv:%1: SpilletidSP: 1:31 does not follow from SpilletidSPLP 1:31 "
-                       "at speed 'LP', which gives 0:46").arg(firstRecording + 4),
-        QStringLiteral("Spolebox.csv:%1: SkuespillereListe: '*3*x' is not a run of cast tokens").arg(firstRecording + 5),
-        QStringLiteral("Spolebox.csv:%1: overlaps the recording on line 2 on tape A1").arg(firstRecording + 6),
-        QStringLiteral("Spolebox.csv:%1: Titel1: Field 'Titel1' holds at most 50 characters").arg(firstRecording + 7),
+                       "at speed 'LP', which gives 0:46")
+            .arg(firstRecording + 4),
+        QStringLiteral("Spolebox.csv:%1: SkuespillereListe: '*3*x' is not a run of cast tokens")
+            .arg(firstRecording + 5),
+        QStringLiteral("Spolebox.csv:%1: overlaps the recording on line 2 on tape A1")
+            .arg(firstRecording + 6),
+        QStringLiteral("Spolebox.csv:%1: Titel1: Field 'Titel1' holds at most 50 characters")
+            .arg(firstRecording + 7),
         QStringLiteral("Spolebox.csv:%1: VideoAutoInc: 7 is used on line %2 already")
             .arg(firstRecording + 8)
             .arg(recordingSeven),
-        QStringLiteral("Bånd.csv:%1: BaandNavn: Field 'Bånd navn' must have a value").arg(firstTape),
+        QStringLiteral("Bånd.csv:%1: BaandNavn: Field 'Bånd navn' must have a value")
+            .arg(firstTape),
         QStringLiteral("Bånd.csv:%1: Baandlaengde: 601 is not a valid value for field 'Længde i "
-                       "min.'").arg(firstTape + 1),
-        QStringLiteral("Bånd.csv:%1: BaandNavn: 'a1' names the tape on line 2 already").arg(firstTape + 2),
+                       "min.'")
+            .arg(firstTape + 1),
+        QStringLiteral("Bånd.csv:%1: BaandNavn: 'a1' names the tape on line 2 already")
+            .arg(firstTape + 2),
         QStringLiteral("Kategori.csv:%1: a quoted value is not closed").arg(category),
         QStringLiteral("Grupper.csv:%1: 3 values where the header names 2 fields").arg(group),
-        QStringLiteral("Skuespillere.csv:%1: SkuespillerAutoInc: 15 is used on line 16 already").arg(actor),
+        QStringLiteral("Skuespillere.csv:%1: SkuespillerAutoInc: 15 is used on line 16 already")
+            .arg(actor),
     };
     QStringList lines = result.errorLines();
     QVERIFY2(lines.last().contains(u"no catalogue was made"), qPrintable(result.errors));
@@ -237,7 +255,8 @@ void TestExportImport::badRowsRefuseTheWholeImport() {
         QVERIFY2(lines[i].startsWith(csv.path() + u'/'), qPrintable(lines[i]));
         QVERIFY2(lines[i].contains(expected[i]), qPrintable(expected[i] + u'\n' + result.errors));
     }
-    QVERIFY(QDir(imported).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(
+        QDir(imported).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 }
 
 void TestExportImport::refusesToOverwrite_data() {
@@ -260,9 +279,8 @@ void TestExportImport::refusesToOverwrite() {
         QVERIFY(QFile::remove(QDir(csv).filePath(QStringLiteral("optagelser.csv"))));
     const auto before = folderSnapshot(target);
 
-    const ToolResult result = command == u"export"
-                                  ? runTool({command, catalogue.directory(), csv})
-                                  : runTool({command, csv, catalogue.directory()});
+    const ToolResult result = command == u"export" ? runTool({command, catalogue.directory(), csv})
+                                                   : runTool({command, csv, catalogue.directory()});
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.errors.contains(u"already holds"), qPrintable(result.errors));
     QCOMPARE(folderSnapshot(target), before);

@@ -17,7 +17,8 @@ struct ShellResult {
 ShellResult sqliteShell(const QString& tableFile, const QString& sql, bool withExtension) {
     QProcess shell;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LD_LIBRARY_PATH"), QStringLiteral(SPOLEBOX_SQLITE_EXTENSION_DIR));
+    environment.insert(QStringLiteral("LD_LIBRARY_PATH"),
+                       QStringLiteral(SPOLEBOX_SQLITE_EXTENSION_DIR));
     shell.setProcessEnvironment(environment);
     QStringList arguments;
     if (withExtension)
@@ -28,7 +29,8 @@ ShellResult sqliteShell(const QString& tableFile, const QString& sql, bool withE
     if (!shell.waitForFinished(60000) || shell.exitStatus() != QProcess::NormalExit)
         return result;
     result.exitCode = shell.exitCode();
-    result.lines = QString::fromUtf8(shell.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    result.lines =
+        QString::fromUtf8(shell.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     result.errors = QString::fromUtf8(shell.readAllStandardError());
     return result;
 }
@@ -63,8 +65,9 @@ void TestSqliteExtension::integrityCheckNeedsTheCollation() {
     QVERIFY2(catalogue.isValid(), qPrintable(catalogue.errorString()));
     QVERIFY(createSample(catalogue));
     for (const engine::TableDef* def : schema::allTables()) {
-        const ShellResult checked = sqliteShell(catalogue.filePath(def->fileName),
-                                                QStringLiteral("PRAGMA integrity_check"), withExtension);
+        const ShellResult checked =
+            sqliteShell(catalogue.filePath(def->fileName), QStringLiteral("PRAGMA integrity_check"),
+                        withExtension);
         const bool indexed = !def->indexes.empty();
         if (withExtension || !indexed) {
             QVERIFY2(checked.exitCode == 0, qPrintable(checked.errors));
@@ -76,23 +79,23 @@ void TestSqliteExtension::integrityCheckNeedsTheCollation() {
         }
     }
     // Rows that need no index read either way.
-    const ShellResult row = sqliteShell(catalogue.filePath(QStringLiteral("Spolebox.DB")),
-                                        QStringLiteral("SELECT Titel1 FROM Spolebox WHERE rowid = 5"),
-                                        withExtension);
+    const ShellResult row =
+        sqliteShell(catalogue.filePath(QStringLiteral("Spolebox.DB")),
+                    QStringLiteral("SELECT Titel1 FROM Spolebox WHERE rowid = 5"), withExtension);
     QCOMPARE(row.lines, QStringList{QStringLiteral("Festen")});
 }
 
 void TestSqliteExtension::orderIsTheProgramsOrder_data() {
     QTest::addColumn<QStringList>("lastNames");
-    QTest::newRow("Danish letters after Z")
-        << QStringList{QStringLiteral("Åberg"), QStringLiteral("Zorn"), QStringLiteral("Ørsted"),
-                       QStringLiteral("Ærø"), QStringLiteral("Aabye"), QStringLiteral("Østergaard")};
+    QTest::newRow("Danish letters after Z") << QStringList{
+        QStringLiteral("Åberg"), QStringLiteral("Zorn"),  QStringLiteral("Ørsted"),
+        QStringLiteral("Ærø"),   QStringLiteral("Aabye"), QStringLiteral("Østergaard")};
     QTest::newRow("Swedish and German letters with the Danish ones")
         << QStringList{QStringLiteral("Öberg"), QStringLiteral("Ängström"), QStringLiteral("Øby"),
-                       QStringLiteral("Æbelø"), QStringLiteral("Müller"), QStringLiteral("Yde")};
-    QTest::newRow("letter case and accents")
-        << QStringList{QStringLiteral("andersen"), QStringLiteral("Andersen"), QStringLiteral("Élise"),
-                       QStringLiteral("Ebbe"), QStringLiteral("ebbe"), QStringLiteral("ANDERSEN")};
+                       QStringLiteral("Æbelø"), QStringLiteral("Müller"),   QStringLiteral("Yde")};
+    QTest::newRow("letter case and accents") << QStringList{
+        QStringLiteral("andersen"), QStringLiteral("Andersen"), QStringLiteral("Élise"),
+        QStringLiteral("Ebbe"),     QStringLiteral("ebbe"),     QStringLiteral("ANDERSEN")};
 }
 
 void TestSqliteExtension::orderIsTheProgramsOrder() {
@@ -110,7 +113,8 @@ void TestSqliteExtension::orderIsTheProgramsOrder() {
 
     const ShellResult shell = sqliteShell(
         catalogue.filePath(QStringLiteral("Skuespillere.DB")),
-        QStringLiteral("SELECT Efternavn FROM Skuespillere ORDER BY Efternavn COLLATE DANISH, rowid"),
+        QStringLiteral(
+            "SELECT Efternavn FROM Skuespillere ORDER BY Efternavn COLLATE DANISH, rowid"),
         true);
     QVERIFY2(shell.exitCode == 0, qPrintable(shell.errors));
     QCOMPARE(shell.lines, programOrder);
