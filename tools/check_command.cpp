@@ -165,9 +165,10 @@ private:
                         .arg(quoted(row[title].toString()),
                              tapeName.isEmpty() ? QStringLiteral("(no tape)")
                                                 : QStringLiteral("on tape %1").arg(tapeName));
-                const int faultsBefore = m_faults;
                 checkFields(rules, row, label);
-                const bool timesSound = m_faults == faultsBefore;
+                // The time check measures only stretches of times of the day.
+                const bool timesSound = rules.violations(start, row[start]).isEmpty() &&
+                                        rules.violations(onTape, row[onTape]).isEmpty();
 
                 if (!m_tapeLengths.contains(tapeName))
                     fault(QStringLiteral("%1: names no tape").arg(label));
@@ -193,7 +194,7 @@ private:
                 if (!onThisTape.empty() && engine::danishCompare(tapeName, currentTape) != 0)
                     endOfTape();
                 currentTape = tapeName;
-                // The time check measures only recordings on a tape, with times of the day.
+                // The time check measures only recordings on a registered tape.
                 if (timesSound && m_tapeLengths.contains(tapeName))
                     onThisTape.push_back({row[id].toLongLong(), row[title].toString(), label,
                                           stretchOf(row[start], row[onTape])});
