@@ -60,11 +60,12 @@ private:
         out() << "note: " << line << '\n';
     }
 
-    // The field rules of every row of a table; name says which row it is.
-    void checkFields(const FieldRules& rules, const TableRow& row, const QString& name) {
+    // The field rules of every row of a table; name() says which row it is.
+    template <typename Name>
+    void checkFields(const FieldRules& rules, const TableRow& row, Name name) {
         for (int i = 0; i < rules.fieldCount(); ++i) {
             for (const QString& message : rules.violations(i, row[i]))
-                fault(name + QStringLiteral(": ") + message);
+                fault(QString(name()) + QStringLiteral(": ") + message);
         }
     }
 
@@ -76,7 +77,7 @@ private:
         forEachRow(m_catalogue, tapes, QString(), [&](const TableRow& row) {
             const QString tape = row[name].toString();
             const QString label = QStringLiteral("tape %1").arg(quoted(tape));
-            checkFields(rules, row, label);
+            checkFields(rules, row, [&] { return label; });
             const auto [existing, added] = m_tapeLengths.emplace(tape, row[length].toInt());
             if (!added)
                 fault(QStringLiteral("%1: the same name as tape %2 when letter case is ignored")
@@ -88,8 +89,9 @@ private:
         const engine::TableDef& categories = schema::categories();
         const FieldRules categoryRules(categories);
         forEachRow(m_catalogue, categories, QString(), [&](const TableRow& row) {
-            checkFields(categoryRules, row,
-                        QStringLiteral("category %1").arg(quoted(row[0].toString())));
+            checkFields(categoryRules, row, [&] {
+                return QStringLiteral("category %1").arg(quoted(row[0].toString()));
+            });
             m_categories.insert(row[0].toString());
         });
 
@@ -98,10 +100,11 @@ private:
         const int number = fieldPosition(groups, QStringLiteral("Lobenummer"));
         const int groupName = fieldPosition(groups, QStringLiteral("Gruppenavn"));
         forEachRow(m_catalogue, groups, QString(), [&](const TableRow& row) {
-            checkFields(groupRules, row,
-                        QStringLiteral("group %1 %2")
-                            .arg(row[number].toLongLong())
-                            .arg(quoted(row[groupName].toString())));
+            checkFields(groupRules, row, [&] {
+                return QStringLiteral("group %1 %2")
+                    .arg(row[number].toLongLong())
+                    .arg(quoted(row[groupName].toString()));
+            });
             m_groups.insert(row[number].toLongLong());
         });
 
@@ -113,24 +116,33 @@ private:
         forEachRow(m_catalogue, actors, QString(), [&](const TableRow& row) {
             const QString name =
                 QStringList{row[first].toString(), row[last].toString()}.join(u' ').trimmed();
-            checkFields(actorRules, row,
-                        QStringLiteral("actor %1 %2").arg(row[id].toLongLong()).arg(quoted(name)));
+            checkFields(actorRules, row, [&] {
+                return QStringLiteral("actor %1 %2").arg(row[id].toLongLong()).arg(quoted(name));
+            });
             m_actors.insert(row[id].toLongLong());
         });
 
         const engine::TableDef& settings = schema::settings();
         const FieldRules settingsRules(settings);
         forEachRow(m_catalogue, settings, QString(), [&](const TableRow& row) {
-            checkFields(settingsRules, row, QStringLiteral("settings"));
+            checkFields(settingsRules, row, [] { return QStringLiteral("settings"); });
         });
     }
 
     struct Placed {
         qint64 id;
         QString title;
-        QString label;
+        QString tape; // as the recording spells it
         Stretch stretch;
     };
+
+    // How a finding names a recording: number, title and tape.
+    static QString recordingLabel(qint64 id, const QString& title, const QString& tape) {
+        return QStringLiteral("recording %1 %2 %3")
+            .arg(id)
+            .arg(quoted(title), tape.isEmpty() ? QStringLiteral("(no tape)")
+                                               : QStringLiteral("on tape %1").arg(tape));
+    }
 
     void checkRecordings() {
         const engine::TableDef& recordings = schema::recordings();
@@ -146,79 +158,85 @@ private:
         const int group = fieldPosition(recordings, QStringLiteral("Gruppe"));
         const int category = fieldPosition(recordings, QStringLiteral("Kategori"));
 
+        // The recordings come tape by tape: each tape is looked up once, and its
+        // recordings are measured against each other when the next tape begins.
         std::vector<Placed> onThisTape;
         QString currentTape;
+        const int* currentLength = nullptr;
+        bool firstRow = true;
         auto endOfTape = [&] {
-            checkTape(currentTape, onThisTape);
+            if (currentLength)
+                checkTape(*currentLength, onThisTape);
             onThisTape.clear();
         };
-        // In the program's browsing order: tape by tape, by start time.
         forEachRow(
             m_catalogue, recordings,
             QStringLiteral("\"Baandnummer\" COLLATE DANISH, \"Starttid\", rowid"),
             [&](const TableRow& row) {
                 ++m_recordingCount;
                 const QString tapeName = row[tape].toString();
-                const QString label =
-                    QStringLiteral("recording %1 %2 %3")
-                        .arg(row[id].toLongLong())
-                        .arg(quoted(row[title].toString()),
-                             tapeName.isEmpty() ? QStringLiteral("(no tape)")
-                                                : QStringLiteral("on tape %1").arg(tapeName));
+                if (firstRow || (tapeName != currentTape &&
+                                 engine::danishCompare(tapeName, currentTape) != 0)) {
+                    endOfTape();
+                    const auto found = m_tapeLengths.find(tapeName);
+                    currentLength = found == m_tapeLengths.end() ? nullptr : &found->second;
+                    firstRow = false;
+                }
+                currentTape = tapeName;
+                const auto label = [&] {
+                    return recordingLabel(row[id].toLongLong(), row[title].toString(), tapeName);
+                };
                 checkFields(rules, row, label);
-                // The time check measures only stretches of times of the day.
-                const bool timesSound = rules.violations(start, row[start]).isEmpty() &&
-                                        rules.violations(onTape, row[onTape]).isEmpty();
 
-                if (!m_tapeLengths.contains(tapeName))
-                    fault(QStringLiteral("%1: names no tape").arg(label));
+                if (!currentLength)
+                    fault(QStringLiteral("%1: names no tape").arg(label()));
                 if (!tapeTimeFollows(row[playing], row[speed].toString(), row[onTape]))
                     fault(
                         QStringLiteral(
                             "%1: SpilletidSP %2 does not follow from SpilletidSPLP %3 at "
                             "speed %4 (%5)")
-                            .arg(label, formatTime(row[onTape].toDouble()),
+                            .arg(label(), formatTime(row[onTape].toDouble()),
                                  formatTime(row[playing].toDouble()), quoted(row[speed].toString()),
                                  formatTime(tapetime::tapeTime(row[playing], row[speed].toString())
                                                 .toDouble())));
                 checkCast(label, row[cast].toString());
                 if (!row[group].isNull() && !m_groups.contains(row[group].toLongLong()))
                     fault(QStringLiteral("%1: group %2 does not exist")
-                              .arg(label)
+                              .arg(label())
                               .arg(row[group].toLongLong()));
-                if (!row[category].toString().isEmpty() &&
-                    !m_categories.contains(row[category].toString()))
+                const QString categoryName = row[category].toString();
+                if (!categoryName.isEmpty() && !m_categories.contains(categoryName))
                     fault(QStringLiteral("%1: category %2 does not exist")
-                              .arg(label, quoted(row[category].toString())));
+                              .arg(label(), quoted(categoryName)));
 
-                if (!onThisTape.empty() && engine::danishCompare(tapeName, currentTape) != 0)
-                    endOfTape();
-                currentTape = tapeName;
-                // The time check measures only recordings on a registered tape.
-                if (timesSound && m_tapeLengths.contains(tapeName))
-                    onThisTape.push_back({row[id].toLongLong(), row[title].toString(), label,
+                // The time check measures only recordings on a registered tape, with
+                // times of the day.
+                const bool timesSound = rules.violations(start, row[start]).isEmpty() &&
+                                        rules.violations(onTape, row[onTape]).isEmpty();
+                if (currentLength && timesSound)
+                    onThisTape.push_back({row[id].toLongLong(), row[title].toString(), tapeName,
                                           stretchOf(row[start], row[onTape])});
             });
         endOfTape();
     }
 
-    void checkCast(const QString& label, const QString& list) {
+    template <typename Label> void checkCast(Label label, const QString& list) {
         const auto ids = castListIds(list);
         if (!ids) {
             fault(QStringLiteral("%1: cast list %2 is not a run of *n* tokens")
-                      .arg(label, quoted(list)));
+                      .arg(label(), quoted(list)));
             return;
         }
         std::set<qint64> reported;
         for (const qint64 actor : *ids) {
             if (!m_actors.contains(actor) && reported.insert(actor).second)
                 fault(QStringLiteral("%1: cast list names actor %2, who does not exist")
-                          .arg(label)
+                          .arg(label())
                           .arg(actor));
         }
     }
 
-    void checkTape(const QString& tape, const std::vector<Placed>& placed) {
+    void checkTape(int length, const std::vector<Placed>& placed) {
         if (placed.empty())
             return;
         std::vector<Stretch> stretches;
@@ -226,19 +244,18 @@ private:
             stretches.push_back(p.stretch);
         for (const auto& [a, b] : collisions(stretches)) {
             fault(QStringLiteral("%1: overlaps recording %2 %3 (%4 and %5)")
-                      .arg(placed[a].label)
+                      .arg(recordingLabel(placed[a].id, placed[a].title, placed[a].tape))
                       .arg(placed[b].id)
                       .arg(quoted(placed[b].title), span(placed[a].stretch),
                            span(placed[b].stretch)));
         }
         // A recording may run past the end of its tape when the user agreed to it.
-        const auto length = m_tapeLengths.find(tape);
         for (const Placed& p : placed) {
-            if (p.stretch.endPosted > length->second)
+            if (p.stretch.endPosted > length)
                 note(QStringLiteral("%1: runs %2 minute(s) past the end of the tape (%3 minutes)")
-                         .arg(p.label)
-                         .arg(p.stretch.endPosted - length->second)
-                         .arg(length->second));
+                         .arg(recordingLabel(p.id, p.title, p.tape))
+                         .arg(p.stretch.endPosted - length)
+                         .arg(length));
         }
     }
 
