@@ -27,6 +27,7 @@ PACKAGES=(
     sqlite3
     ffmpeg
     mkvtoolnix
+    libzip-dev
 )
 
 missing=()

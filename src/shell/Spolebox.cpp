@@ -178,6 +178,7 @@ void TMainForm::CreateOpenAll() {
     }
     m_opened = true;
     m_opening = false;
+    Q_EMIT catalogueReady();
 
     QThread::msleep(static_cast<unsigned long>(std::max(0, m_options.splashWaitMs)));
     splash->LukButton->setEnabled(true);

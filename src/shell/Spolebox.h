@@ -203,6 +203,8 @@ public:
 Q_SIGNALS:
     // Opening the catalogue failed; the user has been told and the program must end.
     void catalogueFailed();
+    // The catalogue has been opened and every window made.
+    void catalogueReady();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "Spolebox.h"
+#include "daily_backup.h"
 #include "data/Databoxunit.h"
 #include "engine/session.h"
 #include "install_dirs.h"
@@ -77,6 +78,7 @@ int runSpolebox(int argc, char** argv) {
         catalogueHome(options.programDir, QStringLiteral(SPOLEBOX_INSTALL_FULL_BINDIR));
 
     TMainForm mainForm(options);
+    keepDailyBackups(mainForm, session);
     QObject::connect(&mainForm, &TMainForm::catalogueFailed, &app,
                      [] { QTimer::singleShot(0, [] { QApplication::exit(0); }); });
     endOnSignals(mainForm);
