@@ -225,35 +225,6 @@ bool TDataBox::addAlias() {
     return true;
 }
 
-bool TDataBox::addAlias() {
-    try {
-        if (m_session.aliasExists(kAlias))
-            return true;
-    } catch (const std::exception&) {
-        framework::errorMessage(kAliasFailed);
-        return false;
-    }
-    // A first start with a home of its own: the empty catalogue comes before the alias,
-    // so that a set-up that fails leaves nothing behind and the next start tries again.
-    // A folder that is already there is the user's and is left as it is.
-    if (m_home.setUpWhenMissing && !QFileInfo::exists(m_home.directory)) {
-        try {
-            catalogue::createEmpty(m_home.directory);
-        } catch (const std::exception&) {
-            QDir().rmdir(m_home.directory); // when empty, so that the next start tries again
-            framework::errorMessage(kOpenFailed);
-            return false;
-        }
-    }
-    try {
-        m_session.addAlias(kAlias, m_home.directory, QStringLiteral("PARADOX"));
-    } catch (const std::exception&) {
-        framework::errorMessage(kAliasFailed);
-        return false;
-    }
-    return true;
-}
-
 void TDataBox::opdatestatusbar() {
     m_statusBarText =
         QStringLiteral("Antal poster: ") + QString::number(m_videoTable.recordCount());
