@@ -3,12 +3,14 @@
 
 #include "data/Databoxunit.h"
 #include "data/schema.h"
+#include "engine/error.h"
 #include "framework/db_grid.h"
 #include "message_log.h"
 #include "registers/BaandFormUnit.h"
 #include "registers/BaandtypeFormUnit.h"
 #include "registers/GrupperFormUnit.h"
 #include "registers/KategoriFormUnit.h"
+#include "table_file_lock.h"
 #include "temp_catalogue.h"
 
 #include <QApplication>
@@ -74,6 +76,46 @@ void addRow(engine::Table& table, const QString& field, const QVariant& value) {
     table.post();
 }
 
+const QString kTapeInUse =
+    QStringLiteral("Der er inskrevet poster på dette bånd. Slet disse poster før båndet slettes.");
+
+QString nameTaken(const QString& name) {
+    return QStringLiteral("Der er allerede et bånd med navnet ") + name + u'.';
+}
+
+// The tape names as stored, in the table's order.
+QStringList storedTapeNames(TempCatalogue& catalogue) {
+    QStringList names;
+    auto tapes = catalogue.openTable(schema::tapes());
+    for (tapes->first(); !tapes->eof(); tapes->next())
+        names << tapes->fieldByName(QStringLiteral("BaandNavn")).asString();
+    return names;
+}
+
+// Puts the grid on a cell of the row whose first column shows that text.
+void selectCell(framework::DBGrid* grid, const QString& firstColumn, int column) {
+    QAbstractItemModel* model = grid->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data().toString() == firstColumn) {
+            grid->setCurrentIndex(model->index(row, column));
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("no row ") + firstColumn));
+}
+
+// Types as a user does: the first key opens the cell editor, the rest goes into it.
+void typeOver(framework::DBGrid* grid, const QString& text) {
+    QTest::keyClicks(grid, text.left(1));
+    if (QWidget* editor = QApplication::focusWidget())
+        QTest::keyClicks(editor, text.mid(1));
+}
+
+void keyToFocus(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    if (QWidget* focus = QApplication::focusWidget())
+        QTest::keyClick(focus, Qt::Key(key), modifiers);
+}
+
 } // namespace
 
 class TestReferenceRegisters : public QObject {
@@ -91,6 +133,16 @@ private Q_SLOTS:
     void tapeDelete();
     void tapeGridRefusesOutOfRangeLength();
     void closingPostsChangedRow();
+    void closingWithARefusedRowKeepsTheWindow_data();
+    void closingWithARefusedRowKeepsTheWindow();
+    void typingOverASelectedCellReplaces_data();
+    void typingOverASelectedCellReplaces();
+    void tapeDeleteJudgesTheStoredRow_data();
+    void tapeDeleteJudgesTheStoredRow();
+    void duplicateTapeName_data();
+    void duplicateTapeName();
+    void enterInNewTapeDialogActsOnce_data();
+    void enterInNewTapeDialogActsOnce();
 };
 
 void TestReferenceRegisters::newTapeDialogCreates_data() {
@@ -275,6 +327,255 @@ void TestReferenceRegisters::closingPostsChangedRow() {
     QCOMPARE(r.catalogue.rowCount(schema::categories()), 1);
     auto stored = r.catalogue.openTable(schema::categories());
     QCOMPARE(stored->fieldByName(QStringLiteral("Kategori")).asString(), QStringLiteral("Drama"));
+}
+
+void TestReferenceRegisters::closingWithARefusedRowKeepsTheWindow_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("fileLocked");
+    QTest::newRow("tape without a length") << "BaandForm" << "Z1" << false;
+    QTest::newRow("category, its file locked") << "KategoriForm" << "Drama" << true;
+    QTest::newRow("group, its file locked") << "GrupperForm" << "Film" << true;
+}
+
+// A new row the closing post cannot store keeps the window open with the row; Escape drops
+// the row, and then "Luk" closes. Nothing is left behind to block later posts.
+void TestReferenceRegisters::closingWithARefusedRowKeepsTheWindow() {
+    QFETCH(QString, window);
+    QFETCH(QString, typed);
+    QFETCH(bool, fileLocked);
+    Registers r;
+    addTape(r.box, QStringLiteral("A1"));
+    TBaandForm tapes(r.box);
+    TKategoriForm categories(r.box);
+    TGrupperForm groups(r.box);
+    TGridRegisterForm* form = &groups;
+    if (window == u"BaandForm")
+        form = &tapes;
+    else if (window == u"KategoriForm")
+        form = &categories;
+    auto* table = dynamic_cast<engine::Table*>(form->DBGrid1->dataSource()->dataSet());
+    QVERIFY(table);
+    const int storedBefore = table->recordCount();
+    std::unique_ptr<TableFileLock> lock;
+    if (fileLocked) {
+        lock = std::make_unique<TableFileLock>(r.catalogue.filePath(table->tableName()));
+        QVERIFY(lock->isLocked());
+    }
+    MessageLog log;
+    bool openAfterRefusal = false;
+    engine::DatasetState stateAfterRefusal = engine::DatasetState::Inactive;
+    std::size_t messagesAfterRefusal = 0;
+    QTimer::singleShot(0, form, [&] {
+        if (!QTest::qWaitForWindowActive(form))
+            return form->reject();
+        form->DBGrid1->setFocus(Qt::TabFocusReason);
+        keyToFocus(Qt::Key_Insert);
+        typeOver(form->DBGrid1, typed);
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        openAfterRefusal = form->isVisible();
+        stateAfterRefusal = table->state();
+        messagesAfterRefusal = log.shown.size();
+        lock.reset();
+        keyToFocus(Qt::Key_Escape);
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        if (form->isVisible())
+            form->reject();
+    });
+    form->exec();
+    QVERIFY(openAfterRefusal);
+    QCOMPARE(stateAfterRefusal, engine::DatasetState::Insert);
+    QCOMPARE(messagesAfterRefusal, std::size_t(1));
+    if (!fileLocked)
+        QCOMPARE(log.texts().first(), QStringLiteral("Field 'Længde i min.' must have a value"));
+    QCOMPARE(log.shown.size(), std::size_t(1));
+    QCOMPARE(table->state(), engine::DatasetState::Browse);
+    QCOMPARE(table->recordCount(), storedBefore);
+    // A recording on tape A1 is stored as usual afterwards.
+    try {
+        addRecording(r.box, {{"Baandnummer", "A1"}, {"Titel1", "Vertigo"}});
+    } catch (const engine::Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QCOMPARE(r.catalogue.rowCount(schema::recordings()), 1);
+}
+
+void TestReferenceRegisters::typingOverASelectedCellReplaces_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("name") << 0 << "Q7"
+                          << "Q7";
+    QTest::newRow("length, one digit") << 1 << "3"
+                                       << "3";
+    QTest::newRow("length, two digits") << 1 << "90"
+                                        << "90";
+    QTest::newRow("length, the start of a listed one") << 1 << "30"
+                                                       << "30";
+}
+
+// The length cell's list only proposes: what is typed replaces the value shown.
+void TestReferenceRegisters::typingOverASelectedCellReplaces() {
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    Registers r;
+    r.box.BaandTable().append();
+    r.box.BaandTable().fieldByName(QStringLiteral("BaandNavn")).setAsString(QStringLiteral("A1"));
+    r.box.BaandTable().fieldByName(QStringLiteral("Baandlaengde")).setAsInteger(240);
+    r.box.BaandTable().post();
+    TBaandForm form(r.box);
+    r.show(form, form.DBGrid1);
+    MessageLog log;
+    selectCell(form.DBGrid1, QStringLiteral("A1"), column);
+    typeOver(form.DBGrid1, typed);
+    keyToFocus(Qt::Key_Return);
+    QVERIFY2(log.shown.empty(), qPrintable(log.texts().join(u'\n')));
+    auto tapes = r.catalogue.openTable(schema::tapes());
+    QCOMPARE(tapes->field(column).asString(), stored);
+}
+
+void TestReferenceRegisters::tapeDeleteJudgesTheStoredRow_data() {
+    QTest::addColumn<QString>("tape");    // the row deleted
+    QTest::addColumn<QString>("pending"); // typed over its name, the editor still open
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("renamed in the editor, recordings name the stored name")
+        << "A1"
+        << "Q7" << QStringList{"A1", "B9", "C4", "c4"} << kTapeInUse;
+    QTest::newRow("renamed in the editor to a name with recordings")
+        << "B9"
+        << "A1" << QStringList{"A1", "C4", "c4"} << QString();
+    QTest::newRow("a stored twin goes while its twin stays")
+        << "c4" << QString() << QStringList{"A1", "B9", "C4"} << QString();
+}
+
+void TestReferenceRegisters::tapeDeleteJudgesTheStoredRow() {
+    QFETCH(QString, tape);
+    QFETCH(QString, pending);
+    QFETCH(QStringList, left);
+    QFETCH(QString, message);
+    Registers r;
+    // C4 and c4: twins stored before names had to differ.
+    for (const char* name : {"A1", "B9", "C4", "c4"})
+        r.catalogue.appendRow(schema::tapes(), {{"BaandNavn", name}, {"Baandlaengde", 180}});
+    r.box.BaandTable().refresh();
+    addRecording(r.box, {{"Baandnummer", "A1"}, {"Titel1", "Vertigo"}});
+    addRecording(r.box, {{"Baandnummer", "C4"}, {"Titel1", "Psycho"}});
+    TBaandForm form(r.box);
+    r.show(form, form.DBGrid1);
+    selectCell(form.DBGrid1, tape, 0);
+    if (!pending.isEmpty()) {
+        keyToFocus(Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), pending);
+    }
+    MessageLog log;
+    log.answers.push_back(MessageButton::Ok); // "Delete record?"
+    keyToFocus(Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(log.texts().first(), QStringLiteral("Delete record?"));
+    QCOMPARE(log.texts().mid(1), message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(storedTapeNames(r.catalogue), left);
+}
+
+void TestReferenceRegisters::duplicateTapeName_data() {
+    QTest::addColumn<QString>("via"); // "grid" (a row's cell typed over), "new row", "dialog"
+    QTest::addColumn<QString>("tape");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("renamed to another's name in other letter case")
+        << "grid"
+        << "A3" << 0 << "a5" << true;
+    QTest::newRow("Danish letters in other letter case") << "grid"
+                                                         << "A3" << 0 << "Å7" << true;
+    QTest::newRow("a new row") << "new row" << QString() << 0 << "A5" << true;
+    QTest::newRow("the new-tape dialog") << "dialog" << QString() << 0 << "a5" << true;
+    QTest::newRow("its own name in other letter case") << "grid"
+                                                       << "A3" << 0 << "a3" << false;
+    QTest::newRow("a stored twin's length") << "grid"
+                                            << "x1" << 1 << "120" << false;
+}
+
+// A tape's name is its identity: no post makes two tapes of one name. Twins stored before
+// the rule still take other changes.
+void TestReferenceRegisters::duplicateTapeName() {
+    QFETCH(QString, via);
+    QFETCH(QString, tape);
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(bool, refused);
+    Registers r;
+    for (const char* name : {"A3", "A5", "å7", "X1", "x1"})
+        r.catalogue.appendRow(schema::tapes(), {{"BaandNavn", name}, {"Baandlaengde", 180}});
+    r.box.BaandTable().refresh();
+    const QStringList before = storedTapeNames(r.catalogue);
+    MessageLog log;
+    bool open = false;
+    if (via == u"dialog") {
+        TBaandtypeForm dialog(r.box);
+        dialog.Baandnavn->setText(typed);
+        QTimer::singleShot(0, &dialog, [&] {
+            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+            open = dialog.isVisible();
+            QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+        });
+        QCOMPARE(dialog.exec(), 2);
+        QVERIFY(open);
+    } else {
+        TBaandForm form(r.box);
+        r.show(form, form.DBGrid1);
+        if (via == u"new row") {
+            keyToFocus(Qt::Key_Insert);
+            typeOver(form.DBGrid1, typed);
+            keyToFocus(Qt::Key_Tab);
+            typeOver(form.DBGrid1, QStringLiteral("240"));
+        } else {
+            selectCell(form.DBGrid1, tape, column);
+            typeOver(form.DBGrid1, typed);
+        }
+        keyToFocus(Qt::Key_Return);
+        QCOMPARE(r.box.BaandTable().isEditing(), refused); // the row stays in the editor
+        form.DBGrid1->cancelRecord();
+    }
+    QCOMPARE(log.texts(), refused ? QStringList{nameTaken(typed)} : QStringList());
+    if (refused) {
+        QCOMPARE(log.shown.front().caption, QStringLiteral("Fejl..."));
+        QCOMPARE(storedTapeNames(r.catalogue), before);
+    }
+    QCOMPARE(r.box.BaandTable().state(), engine::DatasetState::Browse);
+}
+
+void TestReferenceRegisters::enterInNewTapeDialogActsOnce_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("tapes");
+    QTest::newRow("refused length") << "abc" << QStringList{"'abc' is not a valid integer value"}
+                                    << 0;
+    QTest::newRow("good length") << "60" << QStringList() << 1;
+    QTest::newRow("the start of a listed length") << "30" << QStringList() << 1;
+}
+
+void TestReferenceRegisters::enterInNewTapeDialogActsOnce() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, messages);
+    QFETCH(int, tapes);
+    Registers r;
+    TBaandtypeForm dialog(r.box);
+    dialog.Baandnavn->setText(QStringLiteral("A12"));
+    MessageLog log;
+    QTimer::singleShot(0, &dialog, [&] {
+        QTest::keyClicks(dialog.ComboBox1->lineEdit(), typed);
+        QTest::keyClick(dialog.ComboBox1->lineEdit(), Qt::Key_Return);
+        if (dialog.isVisible())
+            QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+    });
+    QCOMPARE(dialog.exec(), tapes == 1 ? 1 : 2);
+    QCOMPARE(log.texts(), messages);
+    QCOMPARE(r.catalogue.rowCount(schema::tapes()), tapes);
+    if (tapes == 1) {
+        auto stored = r.catalogue.openTable(schema::tapes());
+        QCOMPARE(stored->fieldByName(QStringLiteral("Baandlaengde")).asInteger(), typed.toInt());
+    }
 }
 
 QTEST_MAIN(TestReferenceRegisters)
