@@ -256,7 +256,7 @@ void TDataBox::VideoTableAfterPost(engine::Table&) {
 void TDataBox::BaandTableBeforePost(engine::Table& tapes) {
     const QString name = tapes.fieldByName(QStringLiteral("BaandNavn")).asString();
     if (name.isEmpty())
-        return; // the required-value check names the field
+        return;                                     // the required-value check names the field
     const engine::Bookmark self = tapes.bookmark(); // 0 for a new row
     StoredTapes stored(m_session);
     if (self != 0 && engine::danishEqualsIgnoreCase(stored.nameOf(self), name))

@@ -333,9 +333,12 @@ void TestReferenceRegisters::closingWithARefusedRowKeepsTheWindow_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("fileLocked");
-    QTest::newRow("tape without a length") << "BaandForm" << "Z1" << false;
-    QTest::newRow("category, its file locked") << "KategoriForm" << "Drama" << true;
-    QTest::newRow("group, its file locked") << "GrupperForm" << "Film" << true;
+    QTest::newRow("tape without a length") << "BaandForm"
+                                           << "Z1" << false;
+    QTest::newRow("category, its file locked") << "KategoriForm"
+                                               << "Drama" << true;
+    QTest::newRow("group, its file locked") << "GrupperForm"
+                                            << "Film" << true;
 }
 
 // A new row the closing post cannot store keeps the window open with the row; Escape drops
@@ -483,9 +486,8 @@ void TestReferenceRegisters::duplicateTapeName_data() {
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("refused");
-    QTest::newRow("renamed to another's name in other letter case")
-        << "grid"
-        << "A3" << 0 << "a5" << true;
+    QTest::newRow("renamed to another's name in other letter case") << "grid"
+                                                                    << "A3" << 0 << "a5" << true;
     QTest::newRow("Danish letters in other letter case") << "grid"
                                                          << "A3" << 0 << "Å7" << true;
     QTest::newRow("a new row") << "new row" << QString() << 0 << "A5" << true;
@@ -549,8 +551,8 @@ void TestReferenceRegisters::enterInNewTapeDialogActsOnce_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<int>("tapes");
-    QTest::newRow("refused length") << "abc" << QStringList{"'abc' is not a valid integer value"}
-                                    << 0;
+    QTest::newRow("refused length")
+        << "abc" << QStringList{"'abc' is not a valid integer value"} << 0;
     QTest::newRow("good length") << "60" << QStringList() << 1;
     QTest::newRow("the start of a listed length") << "30" << QStringList() << 1;
 }
