@@ -120,7 +120,8 @@ void GridDelegate::commit() {
     if (!f || (!f->dataset().isEditing() && !m_grid->dataSource()->edit()))
         return;
     f->setText(editorText());
-    m_pending = false;
+    // Handed to the field: the row's edit now holds it, and Escape takes back the row.
+    m_pending = m_changed = false;
 }
 
 void GridDelegate::revert() {
@@ -156,8 +157,13 @@ bool GridDelegate::eventFilter(QObject* object, QEvent* event) {
             m_grid->postFromEditor();
             return true;
         case Qt::Key_Escape:
-            revert();
-            close(QAbstractItemDelegate::RevertModelCache);
+            // The cell's own typing first; with none left to take back, the row.
+            if (m_changed) {
+                revert();
+                close(QAbstractItemDelegate::RevertModelCache);
+            } else {
+                m_grid->cancelRecord();
+            }
             return true;
         default:
             if (m_grid->handleEditorKey(key))

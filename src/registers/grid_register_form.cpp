@@ -69,7 +69,7 @@ bool TGridRegisterForm::FormCloseQuery() {
 // be posted again by every later post that moves the table.
 void TGridRegisterForm::done(int result) {
     if (!FormCloseQuery()) {
-        DBGrid1->setFocus(Qt::OtherFocusReason);
+        DBGrid1->focusCurrentCell();
         return;
     }
     QDialog::done(result);

@@ -382,8 +382,10 @@ void TestReferenceRegisters::closingWithARefusedRowKeepsTheWindow() {
         lock.reset();
         keyToFocus(Qt::Key_Escape);
         QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
-        if (form->isVisible())
+        if (form->isVisible()) {
+            form->DBGrid1->cancelRecord();
             form->reject();
+        }
     });
     form->exec();
     QVERIFY(openAfterRefusal);
