@@ -255,8 +255,9 @@ void TDataBox::VideoTableAfterPost(engine::Table&) {
 // keeps its identity (twins stored before this rule) is not judged, so it stays editable.
 void TDataBox::BaandTableBeforePost(engine::Table& tapes) {
     const QString name = tapes.fieldByName(QStringLiteral("BaandNavn")).asString();
+    // An empty name is left to the required-value check, which names the field.
     if (name.isEmpty())
-        return;                                     // the required-value check names the field
+        return;
     const engine::Bookmark self = tapes.bookmark(); // 0 for a new row
     StoredTapes stored(m_session);
     if (self != 0 && engine::danishEqualsIgnoreCase(stored.nameOf(self), name))
@@ -273,8 +274,9 @@ void TDataBox::BaandTableBeforeDelete(engine::Table& tapes) {
     const engine::Bookmark tape = tapes.bookmark();
     StoredTapes stored(m_session);
     const QString name = stored.nameOf(tape);
+    // Gone meanwhile (the delete itself says so), or no name for a recording to use.
     if (name.isEmpty())
-        return; // gone meanwhile (the delete says so), or no name for a recording to use
+        return;
     // Ending a pending edit first (as the locate below would) posts a new recording too,
     // so that the bookmark can bring the window back to it. Its check moves the tapes
     // table to the recording's tape: put it back, or the delete would hit that tape.

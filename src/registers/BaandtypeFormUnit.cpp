@@ -61,9 +61,9 @@ TBaandtypeForm::TBaandtypeForm(TDataBox& dataBox, QWidget* parent)
     BitBtn2->setGeometry(175, 130, 115, 27);
     BitBtn2->setAutoDefault(false);
     connect(BitBtn1, &QPushButton::clicked, this, &TBaandtypeForm::BitBtn1Click);
+    // Enter anywhere, the length box included, reaches the dialog, which presses its default
+    // button "Opret nyt bånd": one key press, one tape.
     connect(BitBtn2, &QPushButton::clicked, this, &TBaandtypeForm::reject);
-    // Enter anywhere, the length box included, presses the default button "Opret nyt bånd",
-    // and only that: the box's own Enter goes on to the dialog.
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
