@@ -22,6 +22,11 @@ QString StoredTapes::nameOf(engine::Bookmark tape) {
 }
 
 bool StoredTapes::nameTaken(const QString& name, engine::Bookmark except) {
+    // One look-up settles the usual cases: a name no tape has, or another tape's.
+    if (!m_tapes.locate(kName, name, true))
+        return false;
+    if (m_tapes.bookmark() != except)
+        return true;
     const engine::Field& stored = m_tapes.fieldByName(kName);
     for (m_tapes.first(); !m_tapes.eof(); m_tapes.next()) {
         if (m_tapes.bookmark() != except && engine::danishEqualsIgnoreCase(stored.asString(), name))
