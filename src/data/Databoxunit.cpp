@@ -2,7 +2,9 @@
 
 #include "data/catalogue_setup.h"
 #include "data/schema.h"
+#include "data/stored_tapes.h"
 #include "data/tape_time.h"
+#include "engine/collation.h"
 #include "engine/database.h"
 #include "engine/datetime.h"
 #include "engine/error.h"
@@ -42,6 +44,10 @@ const QString kTapeMissing = QStringLiteral("Bånd navn er ikke oprettet...");
 const QString kOverlap = QStringLiteral("Der er overlappende tider..");
 const QString kTapeInUse =
     QStringLiteral("Der er inskrevet poster på dette bånd. Slet disse poster før båndet slettes.");
+
+QString nameTaken(const QString& name) {
+    return QStringLiteral("Der er allerede et bånd med navnet ") + name + u'.';
+}
 
 void declare(engine::Table& table, const engine::TableDef& def, const QString& index = QString(),
              std::vector<engine::FieldDef> fields = {}) {
@@ -149,6 +155,7 @@ void TDataBox::bindEvents() {
     m_videoTable.beforePost = [this](engine::Table& t) { VideoTableBeforePost(t); };
     m_videoTable.afterPost = [this](engine::Table& t) { VideoTableAfterPost(t); };
     m_videoTable.afterDelete = [this](engine::Table& t) { VideoTableAfterPost(t); };
+    m_baandTable.beforePost = [this](engine::Table& t) { BaandTableBeforePost(t); };
     m_baandTable.beforeDelete = [this](engine::Table& t) { BaandTableBeforeDelete(t); };
     m_skuespillerTable2.setFilterCallback(
         [this](const engine::RecordView& actor) { return SkuespillerTable2FilterRecord(actor); });
@@ -314,9 +321,32 @@ void TDataBox::VideoTableAfterPost(engine::Table&) {
     opdatestatusbar();
 }
 
-void TDataBox::BaandTableBeforeDelete(engine::Table& tapes) {
+// A tape's name is its identity: no post makes two tapes of one name. A row whose name
+// keeps its identity (twins stored before this rule) is not judged, so it stays editable.
+void TDataBox::BaandTableBeforePost(engine::Table& tapes) {
     const QString name = tapes.fieldByName(QStringLiteral("BaandNavn")).asString();
+    // An empty name is left to the required-value check, which names the field.
+    if (name.isEmpty())
+        return;
+    const engine::Bookmark self = tapes.bookmark(); // 0 for a new row
+    StoredTapes stored(m_session);
+    if (self != 0 && engine::danishEqualsIgnoreCase(stored.nameOf(self), name))
+        return;
+    if (stored.nameTaken(name, self)) {
+        framework::systemError(nameTaken(name));
+        engine::abort();
+    }
+}
+
+// Judges the row as stored: a pending edit of its name goes with the row and says nothing
+// about the recordings that name it.
+void TDataBox::BaandTableBeforeDelete(engine::Table& tapes) {
     const engine::Bookmark tape = tapes.bookmark();
+    StoredTapes stored(m_session);
+    const QString name = stored.nameOf(tape);
+    // Gone meanwhile (the delete itself says so), or no name for a recording to use.
+    if (name.isEmpty())
+        return;
     // Ending a pending edit first (as the locate below would) posts a new recording too,
     // so that the bookmark can bring the window back to it. Its check moves the tapes
     // table to the recording's tape: put it back, or the delete would hit that tape.
@@ -327,7 +357,8 @@ void TDataBox::BaandTableBeforeDelete(engine::Table& tapes) {
     const bool found = m_videoTable.locate(QStringLiteral("Baandnummer"), name, true);
     if (m_videoTable.bookmarkValid(current))
         m_videoTable.gotoBookmark(current);
-    if (found) {
+    // Twins stored before names had to differ: the recordings keep the one that stays.
+    if (found && !stored.nameTaken(name, tape)) {
         framework::errorMessage(kTapeInUse);
         engine::abort();
     }

@@ -81,6 +81,7 @@ public:
     // Event handlers.
     void VideoTableBeforePost(engine::Table& table);
     void VideoTableAfterPost(engine::Table& table);
+    void BaandTableBeforePost(engine::Table& table);
     void BaandTableBeforeDelete(engine::Table& table);
     bool SkuespillerTable2FilterRecord(const engine::RecordView& actor);
     void VideoSourceDataChange(int fieldIndex);

@@ -197,6 +197,13 @@ void DBGrid::focusEditor() {
         editor->setFocus(Qt::OtherFocusReason);
 }
 
+void DBGrid::focusCurrentCell() {
+    if (m_delegate->editor())
+        focusEditor();
+    else
+        setFocus(Qt::OtherFocusReason);
+}
+
 bool DBGrid::startChange() {
     bool editable = false;
     guarded([&] { editable = dataSource() && dataSource()->edit(); });

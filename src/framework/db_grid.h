@@ -51,6 +51,8 @@ public:
     // Writes an open cell editor's text into its field; throws engine::Error when the
     // field refuses it.
     void updateRecord();
+    // Puts the focus on the current cell: into its editor when one is open.
+    void focusCurrentCell();
 
 Q_SIGNALS:
     // A double click on a row (which is then the current row).

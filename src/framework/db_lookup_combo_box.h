@@ -45,6 +45,11 @@ public:
     void setReadOnly(bool on) { m_readOnly = on; }
     bool isReadOnly() const { return m_readOnly; }
 
+protected:
+    // The wheel chooses only while the box has the focus; over an unfocused box it scrolls
+    // the window (or does nothing) instead of changing the field unseen.
+    void wheelEvent(QWheelEvent* event) override;
+
 private:
     struct Item {
         QVariant key;

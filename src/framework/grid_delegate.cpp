@@ -25,6 +25,8 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->addItems(column.pickList);
+        // No completion from the list: 3 typed stays 3, it does not become 300.
+        combo->setCompleter(nullptr);
         connect(combo->lineEdit(), &QLineEdit::textEdited, self, [self] { self->edited(); });
         connect(combo, &QComboBox::activated, self, [self] { self->edited(); });
         editor = combo;
@@ -50,6 +52,8 @@ void GridDelegate::showField(QWidget* editor) const {
     const QString text = f ? f->text() : QString();
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         combo->setEditText(text);
+        // As in a plain cell: what is typed next replaces the value, the list only proposes.
+        combo->lineEdit()->selectAll();
         return;
     }
     auto* line = qobject_cast<QLineEdit*>(editor);
@@ -116,7 +120,8 @@ void GridDelegate::commit() {
     if (!f || (!f->dataset().isEditing() && !m_grid->dataSource()->edit()))
         return;
     f->setText(editorText());
-    m_pending = false;
+    // Handed to the field: the row's edit now holds it, and Escape takes back the row.
+    m_pending = m_changed = false;
 }
 
 void GridDelegate::revert() {
@@ -152,8 +157,13 @@ bool GridDelegate::eventFilter(QObject* object, QEvent* event) {
             m_grid->postFromEditor();
             return true;
         case Qt::Key_Escape:
-            revert();
-            close(QAbstractItemDelegate::RevertModelCache);
+            // The cell's own typing first; with none left to take back, the row.
+            if (m_changed) {
+                revert();
+                close(QAbstractItemDelegate::RevertModelCache);
+            } else {
+                m_grid->cancelRecord();
+            }
             return true;
         default:
             if (m_grid->handleEditorKey(key))

@@ -48,7 +48,7 @@ private:
     mutable QPointer<QWidget> m_editor;
     mutable int m_column = -1;
     mutable bool m_loaded = false;
-    mutable bool m_changed = false; // the user typed since the editor opened
+    mutable bool m_changed = false; // the user typed since the editor opened or last commit
     mutable bool m_pending = false; // ... and the field has not confirmed it yet
     mutable QVariant m_original;
     mutable EditMask m_mask;

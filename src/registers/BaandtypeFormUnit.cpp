@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 TBaandtypeForm::TBaandtypeForm(TDataBox& dataBox, QWidget* parent)
     : QDialog(parent), m_dataBox(dataBox) {
@@ -46,6 +47,8 @@ TBaandtypeForm::TBaandtypeForm(TDataBox& dataBox, QWidget* parent)
     ComboBox1->addItems({QStringLiteral("300"), QStringLiteral("240"), QStringLiteral("180"),
                          QStringLiteral("160"), QStringLiteral("60"), QStringLiteral("30")});
     ComboBox1->setCurrentText(QStringLiteral("240"));
+    // No completion from the list: 30 typed stays 30, it does not become 300.
+    ComboBox1->setCompleter(nullptr);
     ComboBox1->setGeometry(170, 82, 80, 24);
 
     BitBtn1 = new QPushButton(QStringLiteral("Opret nyt bånd"), this);
@@ -58,12 +61,21 @@ TBaandtypeForm::TBaandtypeForm(TDataBox& dataBox, QWidget* parent)
     BitBtn2->setGeometry(175, 130, 115, 27);
     BitBtn2->setAutoDefault(false);
     connect(BitBtn1, &QPushButton::clicked, this, &TBaandtypeForm::BitBtn1Click);
+    // Enter anywhere, the length box included, reaches the dialog, which presses its default
+    // button "Opret nyt bånd": one key press, one tape.
     connect(BitBtn2, &QPushButton::clicked, this, &TBaandtypeForm::reject);
-    // Enter anywhere, the length box included, presses "Opret nyt bånd".
-    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, &TBaandtypeForm::BitBtn1Click);
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+// The length box comes up with its text selected, so that what the user types replaces it.
+void TBaandtypeForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    ComboBox1->setFocus(Qt::OtherFocusReason);
+    ComboBox1->lineEdit()->selectAll();
 }
 
 void TBaandtypeForm::BitBtn1Click() {

@@ -26,6 +26,7 @@ public:
 
 protected:
     void reject() override { done(2); } // Escape, like "Annuller"
+    void showEvent(QShowEvent* event) override;
 
 private:
     TDataBox& m_dataBox;

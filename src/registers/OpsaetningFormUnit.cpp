@@ -173,7 +173,7 @@ std::optional<QColor> TOpsaetningForm::runColorDialog(const QColor& initial) {
 // The dialog starts from the colour last chosen in it, not from the panel's colour; a
 // cancelled dialog still posts the row, unchanged.
 void TOpsaetningForm::changeColor(const QString& fieldName) {
-    framework::guarded([&] {
+    storeChoice([&] {
         engine::Table& table = systemTable();
         table.edit();
         if (const std::optional<QColor> color = m_chooseColor(m_lastColor)) {
@@ -183,6 +183,17 @@ void TOpsaetningForm::changeColor(const QString& fieldName) {
         table.post();
         setpanelcolor();
     });
+}
+
+// A choice the settings table refuses (its file held by another program) has been reported;
+// it is dropped rather than left pending in the shared table for a later post to meet.
+void TOpsaetningForm::storeChoice(const std::function<void()>& change) {
+    if (framework::guarded(change))
+        return;
+    engine::Table& table = systemTable();
+    if (table.isActive() && table.isEditing())
+        table.cancel();
+    setpanelcolor();
 }
 
 void TOpsaetningForm::Panel1Click() {
@@ -200,7 +211,7 @@ void TOpsaetningForm::Panel4Click() {
 
 // The field cuts a path longer than its 80 characters.
 void TOpsaetningForm::changeDirectory(const QString& fieldName) {
-    framework::guarded([&] {
+    storeChoice([&] {
         const std::optional<QString> directory =
             m_chooseDirectory ? m_chooseDirectory() : std::nullopt;
         if (!directory)

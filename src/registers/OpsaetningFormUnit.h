@@ -79,6 +79,7 @@ private:
     engine::Table& systemTable() const;
     void changeColor(const QString& fieldName);
     void changeDirectory(const QString& fieldName);
+    void storeChoice(const std::function<void()>& change);
     std::optional<QColor> runColorDialog(const QColor& initial);
 
     TDataBox& m_dataBox;

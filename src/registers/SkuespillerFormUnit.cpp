@@ -8,6 +8,7 @@
 #include "framework/db_grid.h"
 #include "framework/db_memo.h"
 #include "framework/error_display.h"
+#include "framework/field_data_link.h"
 #include "framework/image_control.h"
 #include "framework/message_box.h"
 #include "framework/picture_fit.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 
@@ -182,6 +184,10 @@ void TSkuespillerForm::buildWindow() {
     BitBtn2->setToolTip(QStringLiteral("Luk skuespillere register"));
     BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     connect(BitBtn2, &QPushButton::clicked, this, [this] { done(1); });
+    // A click on either leaves the focus in the grid: the closing post is the one attempt to
+    // store a pending row, and a refused row is still in front of the user.
+    for (QPushButton* closing : {OverforBtn, BitBtn2})
+        closing->setFocusPolicy(Qt::TabFocus);
 
     setTabOrder(EditFornavn, EditEfternavn);
     setTabOrder(EditEfternavn, Opretspillerbtn);
@@ -204,6 +210,9 @@ void TSkuespillerForm::openSkuespillerTable() {
 
 void TSkuespillerForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Restoring the minimised window is no new showing: the search and the rows stay.
+    if (event->spontaneous())
+        return;
     if (!m_centred) {
         m_centred = true;
         if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -288,22 +297,25 @@ void TSkuespillerForm::SkuespillerTableAfterPost(engine::Table& table) {
     // A new row that the filter does not let through has left the view, and the current row
     // is another one; the new row is the newest of the table.
     if (inserted)
-        fillIdentityOfNewestActor();
+        m_newestActor = fillIdentityOfNewestActor();
 }
 
-void TSkuespillerForm::fillIdentityOfNewestActor() {
+qint64 TSkuespillerForm::fillIdentityOfNewestActor() {
     engine::Table newest(m_dataBox.session());
     newest.setAliasName(QString::fromUtf8(schema::kAlias));
     newest.setTableName(schema::actors().fileName);
     newest.setFieldDefs(schema::fieldsOf(schema::actors(), {kAutoInc, kAutoIncStr}));
     newest.open();
     newest.last();
-    if (!newest.isEmpty() && newest.fieldByName(kAutoIncStr).asString().isEmpty()) {
+    if (newest.isEmpty())
+        return 0;
+    const qint64 id = newest.fieldByName(kAutoInc).asInteger();
+    if (newest.fieldByName(kAutoIncStr).asString().isEmpty()) {
         newest.edit();
-        newest.fieldByName(kAutoIncStr)
-            .setAsString(QString::number(newest.fieldByName(kAutoInc).asInteger()));
+        newest.fieldByName(kAutoIncStr).setAsString(QString::number(id));
         newest.post();
     }
+    return id;
 }
 
 void TSkuespillerForm::SkuespillerTableFodtdatoSetText(engine::Field& field, const QString& text) {
@@ -313,18 +325,48 @@ void TSkuespillerForm::SkuespillerTableFodtdatoSetText(engine::Field& field, con
         field.setTextDefault(text);
 }
 
+// Ends a pending edit: a change is posted, an unchanged edit or new row dropped. The actor
+// the window closes on is the row the user had in front: the posted one even when it has
+// left the search's rows, otherwise the current one.
 bool TSkuespillerForm::FormCloseQuery() {
-    if (m_skuespillerTable.isActive() && m_skuespillerTable.isEditing()) {
-        const bool posted = framework::guarded([this] { m_skuespillerTable.checkBrowseMode(); });
-        if (!posted)
-            m_skuespillerTable.cancel(); // the user has been told; the window closes anyway
-    }
-    return true;
+    m_closingActor.reset();
+    if (!m_skuespillerTable.isActive())
+        return true;
+    return framework::guarded([this] {
+        engine::Table& actors = m_skuespillerTable;
+        framework::updateRecord(&m_skuespillerSource);
+        const bool posting = actors.isEditing() && actors.modified();
+        const bool inserting = actors.state() == engine::DatasetState::Insert;
+        const qint64 edited = inserting ? 0 : actors.fieldByName(kAutoInc).asInteger();
+        m_newestActor = 0;
+        actors.checkBrowseMode();
+        if (posting)
+            m_closingActor = inserting ? m_newestActor : edited;
+        else if (!actors.isEmpty())
+            m_closingActor = actors.fieldByName(kAutoInc).asInteger();
+    });
 }
 
+// A save that fails keeps the window open with the user's row: the user has been told why,
+// and tries again, corrects the row or drops it with Escape.
 void TSkuespillerForm::done(int result) {
-    FormCloseQuery();
+    if (!FormCloseQuery()) {
+        DBGrid1->focusCurrentCell();
+        return;
+    }
+    m_pickedActor = result == 6 ? m_closingActor : std::nullopt;
     QDialog::done(result);
+}
+
+// An action on "the current actor" needs one: a stored row, or a new row the user has
+// begun. Without, it would store a nameless actor.
+bool TSkuespillerForm::hasCurrentActor() const {
+    const engine::Table& actors = m_skuespillerTable;
+    if (!actors.isActive())
+        return false;
+    if (actors.state() == engine::DatasetState::Insert)
+        return actors.modified();
+    return !actors.isEmpty();
 }
 
 // ---- Pictures ----
@@ -336,6 +378,8 @@ QString TSkuespillerForm::pictureDirectory() const {
 }
 
 void TSkuespillerForm::BitBtn1Click() {
+    if (!hasCurrentActor())
+        return;
     framework::guarded([this] {
         const std::optional<QString> file =
             m_choosePicture ? m_choosePicture(pictureDirectory()) : std::nullopt;
@@ -349,6 +393,8 @@ void TSkuespillerForm::BitBtn1Click() {
 }
 
 void TSkuespillerForm::BitBtn3Click() {
+    if (!hasCurrentActor())
+        return;
     framework::guarded([this] {
         m_skuespillerTable.edit();
         m_skuespillerTable.fieldByName(kBilledepath).clear();

@@ -28,8 +28,8 @@ class ImageControl;
 // cast. Works on its own dataset of the actors table, independent of the data module's.
 //
 // Picking (the cast page): make OverforBtn visible, exec(), hide it again. Result 6 means
-// an actor was picked: the current row of SkuespillerTable(). "Luk" gives 1, the title
-// bar's close box 2.
+// an actor was picked: pickedActor(). "Luk" gives 1, the title bar's close box 2. A pending
+// row that cannot be saved keeps the window open, whichever way it is closed.
 class TSkuespillerForm : public QDialog {
     Q_OBJECT
 public:
@@ -41,6 +41,9 @@ public:
     ~TSkuespillerForm() override;
 
     engine::Table& SkuespillerTable() { return m_skuespillerTable; }
+    // The SkuespillerAutoInc of the actor picked by the last closing with result 6; nothing
+    // when the register showed nobody.
+    std::optional<qint64> pickedActor() const { return m_pickedActor; }
     framework::DataSource& SkuespillerSource() { return m_skuespillerSource; }
 
     QLabel* Label1 = nullptr;
@@ -98,7 +101,8 @@ private:
     QString pictureDirectory() const;
     void showPicture(const QString& resolvedPath);
     void scanForActor();
-    void fillIdentityOfNewestActor();
+    qint64 fillIdentityOfNewestActor(); // the newest actor's number
+    bool hasCurrentActor() const;
 
     TDataBox& m_dataBox;
     TFuldBilledeForm& m_fullPicture;
@@ -107,6 +111,9 @@ private:
     PictureFileChooser m_choosePicture;
     bool m_centred = false;
     bool m_postingInsert = false;
+    qint64 m_newestActor = 0; // after a new row was posted
+    std::optional<qint64> m_closingActor;
+    std::optional<qint64> m_pickedActor;
     // The row and stored path the picture display last handled, until the event loop
     // runs again (see SkuespillerSourceDataChange).
     std::optional<std::pair<engine::Bookmark, QString>> m_handledThisTurn;

@@ -44,14 +44,17 @@ TGridRegisterForm::TGridRegisterForm(const QString& objectName, const QString& c
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(width - 88, 292, 80, 27);
     BitBtn1->setAutoDefault(false);
+    // A click leaves the focus in the grid: the closing post is the one attempt to store a
+    // pending row, and a refused row is still in front of the user.
+    BitBtn1->setFocusPolicy(Qt::TabFocus);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TGridRegisterForm::FormCloseQuery() {
-    framework::guarded([this] {
+bool TGridRegisterForm::FormCloseQuery() {
+    return framework::guarded([this] {
         DBGrid1->updateRecord();
         framework::updateRecord(&m_source);
         engine::Dataset* dataset = m_source.dataSet();
@@ -61,8 +64,14 @@ void TGridRegisterForm::FormCloseQuery() {
     });
 }
 
+// A row the closing post cannot store keeps the window open: the user has been told why,
+// and corrects the row or drops it with Escape. Left behind in the shared table, it would
+// be posted again by every later post that moves the table.
 void TGridRegisterForm::done(int result) {
-    FormCloseQuery();
+    if (!FormCloseQuery()) {
+        DBGrid1->focusCurrentCell();
+        return;
+    }
     QDialog::done(result);
 }
 

@@ -15,7 +15,7 @@ class DBGrid;
 
 // What the categories, groups and tapes windows share: a grid that edits one of the data
 // module's tables in place, the Ctrl+Delete hint under it and "Luk". Closing posts a
-// changed row; the window always closes.
+// changed row; when that post is refused the window stays open with the row.
 class TGridRegisterForm : public QDialog {
     Q_OBJECT
 public:
@@ -27,7 +27,8 @@ public:
     QLabel* Label1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
 
-    void FormCloseQuery();
+    // Posts a changed row; false when the post was refused (and the user told why).
+    bool FormCloseQuery();
 
 protected:
     void done(int result) override;

@@ -83,11 +83,12 @@ void TMainForm::BitBtn1Click() {
     SkuespillerForm->OverforBtn->setVisible(true);
     const int result = SkuespillerForm->exec();
     SkuespillerForm->OverforBtn->setVisible(false);
-    engine::Table& actors = SkuespillerForm->SkuespillerTable();
-    // "Tilføj" while the register shows no actor (none typed matches) picks nobody.
-    if (result != 6 || !actors.isActive() || actors.isEmpty())
+    // The register names the actor the user had in front, which need not be its current row
+    // (a new actor outside its search); "Tilføj" while it shows nobody picks nobody.
+    const std::optional<qint64> actor = SkuespillerForm->pickedActor();
+    if (result != 6 || !actor)
         return;
-    const QString token = castToken(actors.fieldByName(kActorId).asInteger());
+    const QString token = castToken(*actor);
     framework::updateRecord(&m_dataBox->VideoSource());
     const QString list = token + m_dataBox->VideoTable().fieldByName(kCastList).asString();
     // The field would cut a longer list anywhere, even inside a token.

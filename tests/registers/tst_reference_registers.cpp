@@ -1,20 +1,23 @@
-// The categories, groups and tapes editors and the new-tape dialog, on the data module's
-// own tables, driven with keys and clicks.
+// The categories, groups and tapes editors on the data module's own tables, driven with
+// keys and clicks.
 
 #include "data/Databoxunit.h"
 #include "data/schema.h"
+#include "engine/error.h"
 #include "framework/db_grid.h"
 #include "message_log.h"
 #include "registers/BaandFormUnit.h"
 #include "registers/BaandtypeFormUnit.h"
 #include "registers/GrupperFormUnit.h"
 #include "registers/KategoriFormUnit.h"
+#include "table_file_lock.h"
 #include "temp_catalogue.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -74,114 +77,84 @@ void addRow(engine::Table& table, const QString& field, const QVariant& value) {
     table.post();
 }
 
+const QString kTapeInUse =
+    QStringLiteral("Der er inskrevet poster på dette bånd. Slet disse poster før båndet slettes.");
+
+QString nameTaken(const QString& name) {
+    return QStringLiteral("Der er allerede et bånd med navnet ") + name + u'.';
+}
+
+// The tape names as stored, in the table's order.
+QStringList storedTapeNames(TempCatalogue& catalogue) {
+    QStringList names;
+    auto tapes = catalogue.openTable(schema::tapes());
+    for (tapes->first(); !tapes->eof(); tapes->next())
+        names << tapes->fieldByName(QStringLiteral("BaandNavn")).asString();
+    return names;
+}
+
+// Puts the grid on a cell of the row whose first column shows that text.
+void selectCell(framework::DBGrid* grid, const QString& firstColumn, int column) {
+    QAbstractItemModel* model = grid->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data().toString() == firstColumn) {
+            grid->setCurrentIndex(model->index(row, column));
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("no row ") + firstColumn));
+}
+
+// Types as a user does: the first key opens the cell editor, the rest goes into it.
+void typeOver(framework::DBGrid* grid, const QString& text) {
+    QTest::keyClicks(grid, text.left(1));
+    if (QWidget* editor = QApplication::focusWidget())
+        QTest::keyClicks(editor, text.mid(1));
+}
+
+// Answers every real message box that comes up with OK while it lives, keeping the texts.
+struct RealBoxes {
+    RealBoxes() {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        timer.start();
+    }
+    framework::ScopedMessageHandler realBox{framework::MessageHandler()};
+    QTimer timer;
+    QStringList texts;
+};
+
+void keyToFocus(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    if (QWidget* focus = QApplication::focusWidget())
+        QTest::keyClick(focus, Qt::Key(key), modifiers);
+}
+
 } // namespace
 
 class TestReferenceRegisters : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void newTapeDialogCreates_data();
-    void newTapeDialogCreates();
-    void newTapeDialogRefusesBadLength_data();
-    void newTapeDialogRefusesBadLength();
-    void newTapeDialogKeepsLastChoice();
     void renamedCategoryLeavesRecordings();
     void renamedGroupReachesRecordings();
     void tapeDelete_data();
     void tapeDelete();
     void tapeGridRefusesOutOfRangeLength();
     void closingPostsChangedRow();
+    void closingWithARefusedRowKeepsTheWindow_data();
+    void closingWithARefusedRowKeepsTheWindow();
+    void typingOverASelectedCellReplaces_data();
+    void typingOverASelectedCellReplaces();
+    void tapeDeleteJudgesTheStoredRow_data();
+    void tapeDeleteJudgesTheStoredRow();
+    void duplicateTapeName_data();
+    void duplicateTapeName();
 };
-
-void TestReferenceRegisters::newTapeDialogCreates_data() {
-    QTest::addColumn<QString>("typed"); // empty: leave the box as it is
-    QTest::addColumn<int>("length");
-    QTest::newRow("box left at 240") << QString() << 240;
-    QTest::newRow("120 typed, not in the list") << QStringLiteral("120") << 120;
-    QTest::newRow("60 typed") << QStringLiteral("60") << 60;
-}
-
-void TestReferenceRegisters::newTapeDialogCreates() {
-    QFETCH(QString, typed);
-    QFETCH(int, length);
-    Registers r;
-    QVERIFY(r.box.opened());
-    TBaandtypeForm dialog(r.box);
-    dialog.Baandnavn->setText(QStringLiteral("A12"));
-    QCOMPARE(dialog.ComboBox1->currentText(), QStringLiteral("240"));
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Opret nyt bånd"));
-    int result = -1;
-    QTimer::singleShot(0, &dialog, [&] {
-        if (!typed.isEmpty()) {
-            dialog.ComboBox1->lineEdit()->selectAll();
-            QTest::keyClicks(dialog.ComboBox1->lineEdit(), typed);
-        }
-        QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
-    });
-    result = dialog.exec();
-    QCOMPARE(result, 1);
-    QCOMPARE(r.catalogue.rowCount(schema::tapes()), 1);
-    QVERIFY(r.box.baandnavnexist(QStringLiteral("A12")));
-    QCOMPARE(r.box.BaandTable().fieldByName(QStringLiteral("Baandlaengde")).asInteger(), length);
-}
-
-void TestReferenceRegisters::newTapeDialogRefusesBadLength_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("not a whole number")
-        << QStringLiteral("abc") << QStringLiteral("'abc' is not a valid integer value");
-    QTest::newRow("over 600") << QStringLiteral("601")
-                              << QStringLiteral("601 is not a valid value for field 'Længde i "
-                                                "min.'. The allowed range is 0 to 600");
-    QTest::newRow("below 0") << QStringLiteral("-5")
-                             << QStringLiteral("-5 is not a valid value for field 'Længde i "
-                                               "min.'. The allowed range is 0 to 600");
-    QTest::newRow("empty") << QStringLiteral(" ")
-                           << QStringLiteral("Field 'Længde i min.' must have a value");
-}
-
-void TestReferenceRegisters::newTapeDialogRefusesBadLength() {
-    QFETCH(QString, typed);
-    QFETCH(QString, message);
-    Registers r;
-    TBaandtypeForm dialog(r.box);
-    dialog.Baandnavn->setText(QStringLiteral("A12"));
-    MessageLog log;
-    bool openAfterRefusal = false;
-    QTimer::singleShot(0, &dialog, [&] {
-        dialog.ComboBox1->lineEdit()->selectAll();
-        QTest::keyClicks(dialog.ComboBox1->lineEdit(), typed);
-        QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
-        openAfterRefusal = dialog.isVisible();
-        QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
-    });
-    QCOMPARE(dialog.exec(), 2);
-    QVERIFY(openAfterRefusal);
-    QCOMPARE(log.texts(), QStringList{message});
-    QCOMPARE(log.shown[0].caption, QStringLiteral("Error"));
-    // No half-made tape is left behind.
-    QCOMPARE(r.box.BaandTable().state(), engine::DatasetState::Browse);
-    QCOMPARE(r.catalogue.rowCount(schema::tapes()), 0);
-}
-
-void TestReferenceRegisters::newTapeDialogKeepsLastChoice() {
-    Registers r;
-    TBaandtypeForm dialog(r.box);
-    dialog.Baandnavn->setText(QStringLiteral("B1"));
-    QTimer::singleShot(0, &dialog, [&] {
-        dialog.ComboBox1->setCurrentIndex(dialog.ComboBox1->findText(QStringLiteral("60")));
-        dialog.BitBtn1->click();
-    });
-    QCOMPARE(dialog.exec(), 1);
-    QString shownNextTime;
-    dialog.Baandnavn->setText(QStringLiteral("B2"));
-    QTimer::singleShot(0, &dialog, [&] {
-        shownNextTime = dialog.ComboBox1->currentText();
-        dialog.BitBtn2->click();
-    });
-    QCOMPARE(dialog.exec(), 2);
-    QCOMPARE(shownNextTime, QStringLiteral("60"));
-}
 
 void TestReferenceRegisters::renamedCategoryLeavesRecordings() {
     Registers r;
@@ -275,6 +248,236 @@ void TestReferenceRegisters::closingPostsChangedRow() {
     QCOMPARE(r.catalogue.rowCount(schema::categories()), 1);
     auto stored = r.catalogue.openTable(schema::categories());
     QCOMPARE(stored->fieldByName(QStringLiteral("Kategori")).asString(), QStringLiteral("Drama"));
+}
+
+void TestReferenceRegisters::closingWithARefusedRowKeepsTheWindow_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("fileLocked");
+    QTest::addColumn<bool>("realBox");
+    QTest::newRow("tape without a length") << "BaandForm"
+                                           << "Z1" << false << false;
+    QTest::newRow("tape without a length, the real box") << "BaandForm"
+                                                         << "Z1" << false << true;
+    QTest::newRow("category, its file locked") << "KategoriForm"
+                                               << "Drama" << true << false;
+    QTest::newRow("group, its file locked") << "GrupperForm"
+                                            << "Film" << true << false;
+}
+
+// A new row the closing post cannot store keeps the window open with the row; Escape drops
+// the row, and then "Luk" closes. Nothing is left behind to block later posts.
+void TestReferenceRegisters::closingWithARefusedRowKeepsTheWindow() {
+    QFETCH(QString, window);
+    QFETCH(QString, typed);
+    QFETCH(bool, fileLocked);
+    QFETCH(bool, realBox);
+    Registers r;
+    addTape(r.box, QStringLiteral("A1"));
+    TBaandForm tapes(r.box);
+    TKategoriForm categories(r.box);
+    TGrupperForm groups(r.box);
+    TGridRegisterForm* form = &groups;
+    if (window == u"BaandForm")
+        form = &tapes;
+    else if (window == u"KategoriForm")
+        form = &categories;
+    auto* table = dynamic_cast<engine::Table*>(form->DBGrid1->dataSource()->dataSet());
+    QVERIFY(table);
+    const int storedBefore = table->recordCount();
+    std::unique_ptr<TableFileLock> lock;
+    if (fileLocked) {
+        lock = std::make_unique<TableFileLock>(r.catalogue.filePath(table->tableName()));
+        QVERIFY(lock->isLocked());
+    }
+    MessageLog recorded;
+    std::optional<RealBoxes> boxes;
+    if (realBox)
+        boxes.emplace();
+    const auto texts = [&] { return boxes ? boxes->texts : recorded.texts(); };
+    bool openAfterRefusal = false;
+    engine::DatasetState stateAfterRefusal = engine::DatasetState::Inactive;
+    qsizetype messagesAfterRefusal = 0;
+    QTimer::singleShot(0, form, [&] {
+        if (!QTest::qWaitForWindowActive(form))
+            return form->reject();
+        form->DBGrid1->setFocus(Qt::TabFocusReason);
+        keyToFocus(Qt::Key_Insert);
+        typeOver(form->DBGrid1, typed);
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        openAfterRefusal = form->isVisible();
+        stateAfterRefusal = table->state();
+        messagesAfterRefusal = texts().size();
+        lock.reset();
+        // Into the window's focus, also while it is not active again after a real box.
+        if (QWidget* focus = form->focusWidget())
+            QTest::keyClick(focus, Qt::Key_Escape);
+        QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+        if (form->isVisible()) {
+            form->DBGrid1->cancelRecord();
+            form->reject();
+        }
+    });
+    form->exec();
+    QVERIFY(openAfterRefusal);
+    QCOMPARE(stateAfterRefusal, engine::DatasetState::Insert);
+    QCOMPARE(messagesAfterRefusal, 1);
+    QCOMPARE(texts().size(), 1);
+    if (!fileLocked)
+        QCOMPARE(texts().first(), QStringLiteral("Field 'Længde i min.' must have a value"));
+    QCOMPARE(table->state(), engine::DatasetState::Browse);
+    QCOMPARE(table->recordCount(), storedBefore);
+    // A recording on tape A1 is stored as usual afterwards.
+    try {
+        addRecording(r.box, {{"Baandnummer", "A1"}, {"Titel1", "Vertigo"}});
+    } catch (const engine::Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QCOMPARE(r.catalogue.rowCount(schema::recordings()), 1);
+}
+
+void TestReferenceRegisters::typingOverASelectedCellReplaces_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("name") << 0 << "Q7"
+                          << "Q7";
+    QTest::newRow("length, one digit") << 1 << "3"
+                                       << "3";
+    QTest::newRow("length, two digits") << 1 << "90"
+                                        << "90";
+    QTest::newRow("length, the start of a listed one") << 1 << "30"
+                                                       << "30";
+}
+
+// The length cell's list only proposes: what is typed replaces the value shown.
+void TestReferenceRegisters::typingOverASelectedCellReplaces() {
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    Registers r;
+    r.box.BaandTable().append();
+    r.box.BaandTable().fieldByName(QStringLiteral("BaandNavn")).setAsString(QStringLiteral("A1"));
+    r.box.BaandTable().fieldByName(QStringLiteral("Baandlaengde")).setAsInteger(240);
+    r.box.BaandTable().post();
+    TBaandForm form(r.box);
+    r.show(form, form.DBGrid1);
+    MessageLog log;
+    selectCell(form.DBGrid1, QStringLiteral("A1"), column);
+    typeOver(form.DBGrid1, typed);
+    keyToFocus(Qt::Key_Return);
+    QVERIFY2(log.shown.empty(), qPrintable(log.texts().join(u'\n')));
+    auto tapes = r.catalogue.openTable(schema::tapes());
+    QCOMPARE(tapes->field(column).asString(), stored);
+}
+
+void TestReferenceRegisters::tapeDeleteJudgesTheStoredRow_data() {
+    QTest::addColumn<QString>("tape");    // the row deleted
+    QTest::addColumn<QString>("pending"); // typed over its name, the editor still open
+    QTest::addColumn<QStringList>("left");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("renamed in the editor, recordings name the stored name")
+        << "A1"
+        << "Q7" << QStringList{"A1", "B9", "C4", "c4"} << kTapeInUse;
+    QTest::newRow("renamed in the editor to a name with recordings")
+        << "B9"
+        << "A1" << QStringList{"A1", "C4", "c4"} << QString();
+    QTest::newRow("a stored twin goes while its twin stays")
+        << "c4" << QString() << QStringList{"A1", "B9", "C4"} << QString();
+}
+
+void TestReferenceRegisters::tapeDeleteJudgesTheStoredRow() {
+    QFETCH(QString, tape);
+    QFETCH(QString, pending);
+    QFETCH(QStringList, left);
+    QFETCH(QString, message);
+    Registers r;
+    // C4 and c4: twins stored before names had to differ.
+    for (const char* name : {"A1", "B9", "C4", "c4"})
+        r.catalogue.appendRow(schema::tapes(), {{"BaandNavn", name}, {"Baandlaengde", 180}});
+    r.box.BaandTable().refresh();
+    addRecording(r.box, {{"Baandnummer", "A1"}, {"Titel1", "Vertigo"}});
+    addRecording(r.box, {{"Baandnummer", "C4"}, {"Titel1", "Psycho"}});
+    TBaandForm form(r.box);
+    r.show(form, form.DBGrid1);
+    selectCell(form.DBGrid1, tape, 0);
+    if (!pending.isEmpty()) {
+        keyToFocus(Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), pending);
+    }
+    MessageLog log;
+    log.answers.push_back(MessageButton::Ok); // "Delete record?"
+    keyToFocus(Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(log.texts().first(), QStringLiteral("Delete record?"));
+    QCOMPARE(log.texts().mid(1), message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(storedTapeNames(r.catalogue), left);
+}
+
+void TestReferenceRegisters::duplicateTapeName_data() {
+    QTest::addColumn<QString>("via"); // "grid" (a row's cell typed over), "new row", "dialog"
+    QTest::addColumn<QString>("tape");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("renamed to another's name in other letter case") << "grid"
+                                                                    << "A3" << 0 << "a5" << true;
+    QTest::newRow("Danish letters in other letter case") << "grid"
+                                                         << "A3" << 0 << "Å7" << true;
+    QTest::newRow("a new row") << "new row" << QString() << 0 << "A5" << true;
+    QTest::newRow("the new-tape dialog") << "dialog" << QString() << 0 << "a5" << true;
+    QTest::newRow("its own name in other letter case") << "grid"
+                                                       << "A3" << 0 << "a3" << false;
+    QTest::newRow("a stored twin's length") << "grid"
+                                            << "x1" << 1 << "120" << false;
+}
+
+// A tape's name is its identity: no post makes two tapes of one name. Twins stored before
+// the rule still take other changes.
+void TestReferenceRegisters::duplicateTapeName() {
+    QFETCH(QString, via);
+    QFETCH(QString, tape);
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(bool, refused);
+    Registers r;
+    for (const char* name : {"A3", "A5", "å7", "X1", "x1"})
+        r.catalogue.appendRow(schema::tapes(), {{"BaandNavn", name}, {"Baandlaengde", 180}});
+    r.box.BaandTable().refresh();
+    const QStringList before = storedTapeNames(r.catalogue);
+    MessageLog log;
+    bool open = false;
+    if (via == u"dialog") {
+        TBaandtypeForm dialog(r.box);
+        dialog.Baandnavn->setText(typed);
+        QTimer::singleShot(0, &dialog, [&] {
+            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+            open = dialog.isVisible();
+            QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+        });
+        QCOMPARE(dialog.exec(), 2);
+        QVERIFY(open);
+    } else {
+        TBaandForm form(r.box);
+        r.show(form, form.DBGrid1);
+        if (via == u"new row") {
+            keyToFocus(Qt::Key_Insert);
+            typeOver(form.DBGrid1, typed);
+            keyToFocus(Qt::Key_Tab);
+            typeOver(form.DBGrid1, QStringLiteral("240"));
+        } else {
+            selectCell(form.DBGrid1, tape, column);
+            typeOver(form.DBGrid1, typed);
+        }
+        keyToFocus(Qt::Key_Return);
+        QCOMPARE(r.box.BaandTable().isEditing(), refused); // the row stays in the editor
+        form.DBGrid1->cancelRecord();
+    }
+    QCOMPARE(log.texts(), refused ? QStringList{nameTaken(typed)} : QStringList());
+    if (refused) {
+        QCOMPARE(log.shown.front().caption, QStringLiteral("Fejl..."));
+        QCOMPARE(storedTapeNames(r.catalogue), before);
+    }
+    QCOMPARE(r.box.BaandTable().state(), engine::DatasetState::Browse);
 }
 
 QTEST_MAIN(TestReferenceRegisters)

@@ -1,6 +1,7 @@
 #include "framework/db_text.h"
 #include "registers/OpsaetningFormUnit.h"
 #include "registers_fixture.h"
+#include "table_file_lock.h"
 
 #include <QColorDialog>
 #include <QGroupBox>
@@ -72,6 +73,8 @@ private Q_SLOTS:
     void directoryStored();
     void directoryDialogCancelled();
     void okClosesWithResultOne();
+    void failedSaveLeavesNothingPending_data();
+    void failedSaveLeavesNothingPending();
 };
 
 void TestSettings::windowTexts() {
@@ -314,6 +317,32 @@ void TestSettings::okClosesWithResultOne() {
     });
     QCOMPARE(w.form.exec(), 1);
     QVERIFY(stillOpenAfterEscape);
+}
+
+void TestSettings::failedSaveLeavesNothingPending_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("a colour") << "Panel1";
+    QTest::newRow("a directory") << "SpeedButton1";
+}
+
+// A choice the settings file cannot take (held by another program) is reported and
+// dropped: no changed row is left behind in the shared settings table.
+void TestSettings::failedSaveLeavesNothingPending() {
+    QFETCH(QString, button);
+    RegistersFixture f;
+    QVERIFY(f.ok());
+    SettingsWindow w(f);
+    w.form.show();
+    w.colors.push_back(QColor(255, 0, 0));
+    w.directories.push_back(QStringLiteral("/home/ib/Billeder"));
+    TableFileLock lock(f.catalogue.filePath(schema::settings().fileName));
+    QVERIFY(lock.isLocked());
+    QTest::mouseClick(w.form.findChild<QWidget*>(button), Qt::LeftButton);
+    lock.release();
+    QCOMPARE(f.messages.shown.size(), std::size_t(1));
+    QCOMPARE(f.box->SystemTable().state(), engine::DatasetState::Browse);
+    QCOMPARE(panelColor(w.form.Panel1), QColor(Qt::black));
+    QCOMPARE(f.catalogue.rowCount(schema::settings()), 0);
 }
 
 QTEST_MAIN(TestSettings)
