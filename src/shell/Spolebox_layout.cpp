@@ -2,8 +2,8 @@
 
 #include "Spolebox.h"
 #include "Spolebox_widgets.h"
-
 #include "framework/db_edit.h"
+#include "framework/db_grid.h"
 #include "framework/db_lookup_combo_box.h"
 #include "framework/db_memo.h"
 #include "framework/db_navigator.h"
@@ -244,7 +244,8 @@ void TMainForm::buildButtonRow(QWidget* central) {
         button->setToolTip(hint);
         button->setAutoRaise(true);
         button->setGeometry(x, 326, 75, 25);
-        button->setFocusPolicy(Qt::TabFocus);
+        // Like the navigator's buttons they leave the focus where it is; no Tab stops.
+        button->setFocusPolicy(Qt::NoFocus);
         return button;
     };
     SpeedButton2 = makeButton("SpeedButton2", QStringLiteral("&Ny Post"),
@@ -284,11 +285,20 @@ void TMainForm::buildStatusBar() {
 }
 
 void TMainForm::setTabOrder() {
-    // The search group first, then the pages, then the navigator, then the tool strip.
-    QList<QWidget*> chain{
-        Sogetext,    RadioBTitel, Titel1Edit,        Titel2Edit,      InstruktorEdit, KategoriKombo,
-        LandEdit,    PaarEdit,    DBLookupComboBox1, OptagetdatoEdit, BaandnavnEdit,  SpilletidEdit,
-        IndexnrEdit, Lyd,         Hastighed,         DBNavigator1,    SpeedButton2,   SpeedButton3};
+    // The search group first, then the pages, then the navigator, then the tool strip (it
+    // holds no buttons). Each set of radio buttons is one stop, on its checked button; only
+    // the controls of the page in front are reached.
+    QList<QWidget*> chain{Sogetext,        RadioBTitel,   RadioBInstruktor, RadioBSkuespiller,
+                          RadioBBaandNavn, Titel1Edit,    Titel2Edit,       InstruktorEdit,
+                          KategoriKombo,   LandEdit,      PaarEdit,         DBLookupComboBox1,
+                          OptagetdatoEdit, BaandnavnEdit, SpilletidEdit,    IndexnrEdit};
+    for (framework::DBRadioGroup* group : {Lyd, Hastighed}) {
+        for (int i = 0; i < group->items().size(); ++i)
+            chain << group->button(i);
+    }
+    chain << DBGrid1 << BitBtn1 << BitBtn2 << NoterMemo
+          << findChild<QWidget*>(QStringLiteral("ListBox1"))
+          << findChild<QWidget*>(QStringLiteral("ListBox2")) << DBNavigator1;
     for (int i = 0; i + 1 < chain.size(); ++i)
         QWidget::setTabOrder(chain[i], chain[i + 1]);
 }
