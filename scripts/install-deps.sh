@@ -22,6 +22,7 @@ PACKAGES=(
     xvfb
     xauth
     ccache
+    qt6-translations-l10n
 )
 
 missing=()

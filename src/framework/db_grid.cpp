@@ -136,6 +136,29 @@ void DBGrid::setReadOnly(bool on) {
     keepSelectionOnCurrent();
 }
 
+void DBGrid::fitColumnTo(int column, const QString& text) {
+    if (column < 0 || column >= int(m_model->columns().size()))
+        return;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    const int needed =
+        style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width();
+    if (needed <= m_model->column(column).width)
+        return;
+    m_model->setColumnWidth(column, needed);
+    setColumnWidth(column, needed);
+}
+
+int DBGrid::widthForAllColumns() const {
+    int width = 2 * frameWidth() + verticalHeader()->width() +
+                style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        width += columnWidth(c);
+    return width;
+}
+
 void DBGrid::applyColumnWidths() {
     const auto& columns = m_model->columns();
     for (std::size_t c = 0; c < columns.size(); ++c) {

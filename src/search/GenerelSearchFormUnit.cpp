@@ -33,6 +33,7 @@ TGenerelSearchForm::TGenerelSearchForm(TDataBox& dataBox, QWidget* parent)
                          column("Titel2", QStringLiteral("Titel 2"), 174),
                          column("Instruktor", QStringLiteral("Instruktør"), 113),
                          column("Baandnummer", QStringLiteral("Båndnavn"), 54)});
+    fitColumns();
 }
 
 QString TGenerelSearchForm::whereLine(int kind, const QString& upperText) {

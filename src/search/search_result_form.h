@@ -44,12 +44,16 @@ protected:
     SearchResultForm(TDataBox& dataBox, const QString& objectName, const QString& caption,
                      const QSize& size, QWidget* parent);
 
+    // After the subclass has set the grid's columns: widens what cannot hold its values.
+    void fitColumns();
     void showEvent(QShowEvent* event) override;
     void reject() override { done(kResultCancel); } // the close box and Escape
 
     TDataBox& m_dataBox;
 
 private:
+    void placeControls();
+
     engine::Query m_query;
     framework::DataSource m_dataSource;
     bool m_centred = false;

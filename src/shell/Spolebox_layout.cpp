@@ -2,6 +2,7 @@
 
 #include "Spolebox.h"
 #include "Spolebox_widgets.h"
+#include "application_setup.h"
 #include "framework/db_edit.h"
 #include "framework/db_grid.h"
 #include "framework/db_lookup_combo_box.h"
@@ -9,7 +10,9 @@
 #include "framework/db_navigator.h"
 #include "framework/db_radio_group.h"
 #include "framework/db_text.h"
+#include "data/schema.h"
 #include "framework/error_display.h"
+#include "framework/text_fit.h"
 #include "lights.h"
 
 #include <QAction>
@@ -33,10 +36,7 @@ void TMainForm::buildWindow() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    QFont windowFont(QStringLiteral("MS Sans Serif"));
-    windowFont.setPointSize(8);
-    windowFont.setStyleHint(QFont::SansSerif);
-    setFont(windowFont);
+    setFont(applicationFont());
 
     buildMenu();
     auto* central = new QWidget(this);
@@ -164,6 +164,12 @@ void TMainForm::buildMainPage() {
     tape->setGeometry(310, 2, 212, 218);
     label(QStringLiteral("Bånd"), tape, 8, 18, 60);
     BaandnavnEdit = control<framework::DBEdit>("BaandnavnEdit", tape, 70, 18, 80);
+    // Mend of the written width, made for a smaller font: the longest tape name shows in full.
+    const QString widestTapeName = framework::widestName(
+        BaandnavnEdit->fontMetrics(), schema::tapes().field(QStringLiteral("BaandNavn"))->size);
+    BaandnavnEdit->resize(
+        std::max(BaandnavnEdit->width(), framework::widthToShow(*BaandnavnEdit, widestTapeName)),
+        BaandnavnEdit->height());
     label(QStringLiteral("Spilletid"), tape, 8, 43, 60);
     SpilletidEdit = control<framework::DBEdit>("SpilletidEdit", tape, 70, 43, 50);
     label(QStringLiteral("Index nr."), tape, 8, 68, 60);
@@ -272,9 +278,14 @@ void TMainForm::buildStatusBar() {
     bar->setFixedHeight(kStatusBarHeight);
     StatusPanel1 = new QLabel(bar);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setFixedWidth(100);
     StatusPanel1->setFrameShape(QFrame::Panel);
     StatusPanel1->setFrameShadow(QFrame::Sunken);
+    // Mend of the written width (100): the count of a full catalogue, whose recordings are
+    // numbered with 32 bits (ten digits), shows in full.
+    const QString widestCount = QStringLiteral("Antal poster: ") +
+                                framework::widestNumber(StatusPanel1->fontMetrics(), 10);
+    StatusPanel1->setFixedWidth(
+        std::max(100, framework::widthToShow(*StatusPanel1, widestCount)));
     StatusPanel2 = new QLabel(bar);
     StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
     StatusPanel2->setFixedWidth(50);
