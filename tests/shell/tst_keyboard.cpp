@@ -52,6 +52,14 @@ void pressTab(bool forward) {
                     forward ? Qt::NoModifier : Qt::ShiftModifier);
 }
 
+// Headless, a popup's window asks to be made active. Asked while the popup is open, that is
+// ignored; asked after it closed, it would take the main window's activation away. So the
+// tests close a popup only once the request has come (or a second has passed).
+bool popupSettled(QWidget* popup) {
+    return QTest::qWaitFor(
+        [popup] { return QGuiApplication::focusWindow() == popup->windowHandle(); }, 1000);
+}
+
 // Closes whatever popup is open, once it is up.
 void closePopupSoon() {
     auto* timer = new QTimer(qApp);
@@ -60,6 +68,7 @@ void closePopupSoon() {
         if (QWidget* popup = QApplication::activePopupWidget()) {
             timer->stop();
             timer->deleteLater();
+            popupSettled(popup);
             popup->close();
         }
     });
@@ -234,8 +243,7 @@ void TestKeyboard::menusAndWindowsDoNotLeaveTheField() {
         QTest::keyClick(control, Qt::Key_K, Qt::AltModifier);
         QTRY_VERIFY(QApplication::activePopupWidget());
         QCOMPARE(QApplication::activePopupWidget()->objectName(), QStringLiteral("Kartotek1"));
-        // Headless, the menu's window asks to be activated: let that pass while it is open.
-        QTest::qWait(50);
+        popupSettled(QApplication::activePopupWidget());
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
         // The menu bar keeps the keyboard until a second Escape.
         QCOMPARE(QApplication::focusWidget(), f.menuBar());
@@ -282,7 +290,7 @@ void TestKeyboard::leavingFromTheMenuBar() {
     QTest::keyClicks(f.BaandnavnEdit, QStringLiteral("ZZ9"));
     QTest::keyClick(f.BaandnavnEdit, Qt::Key_K, Qt::AltModifier);
     QTRY_VERIFY(QApplication::activePopupWidget());
-    QTest::qWait(50);
+    popupSettled(QApplication::activePopupWidget());
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
     QCOMPARE(QApplication::focusWidget(), f.menuBar());
     QString asked;

@@ -340,6 +340,7 @@ void TestLook::qtTextsInDanish() {
         timer->setInterval(10);
         connect(timer, &QTimer::timeout, timer, [&shown, timer] {
             if (QWidget* menu = QApplication::activePopupWidget()) {
+                timer->stop();
                 timer->deleteLater();
                 shown = textsOf(menu);
                 menu->close();
