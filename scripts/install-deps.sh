@@ -28,6 +28,7 @@ PACKAGES=(
     ffmpeg
     mkvtoolnix
     libzip-dev
+    qt6-translations-l10n
 )
 
 missing=()

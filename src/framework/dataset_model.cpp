@@ -70,6 +70,14 @@ void DatasetModel::setColumns(const std::vector<GridColumn>& columns) {
     Q_EMIT datasetMoved();
 }
 
+void DatasetModel::setColumnWidth(int column, int width) {
+    if (column < 0 || std::size_t(column) >= m_declared.size() ||
+        std::size_t(column) >= m_columns.size())
+        return;
+    m_declared[std::size_t(column)].width = width;
+    m_columns[std::size_t(column)].width = width;
+}
+
 void DatasetModel::setReadOnly(bool on) {
     if (m_readOnly == on)
         return;

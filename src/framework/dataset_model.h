@@ -37,6 +37,8 @@ public:
     // No columns: every field of the dataset, titled by its label.
     void setColumns(const std::vector<GridColumn>& columns);
     const std::vector<GridColumn>& columns() const { return m_columns; }
+    // Changes the width of a declared column.
+    void setColumnWidth(int column, int width);
     const GridColumn& column(int column) const { return m_columns.at(std::size_t(column)); }
     int fieldIndex(int column) const; // in the dataset; -1 when the dataset lacks the field
     engine::Field* field(int column) const;

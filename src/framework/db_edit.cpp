@@ -4,6 +4,7 @@
 #include "engine/error.h"
 #include "engine/field.h"
 #include "error_display.h"
+#include "focus_moves.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -14,10 +15,6 @@ namespace framework {
 namespace {
 
 constexpr int kUnlimited = 32767; // QLineEdit's own default length
-
-bool isWindowSwitch(Qt::FocusReason reason) {
-    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
-}
 
 } // namespace
 
@@ -113,12 +110,12 @@ void DBEdit::focusInEvent(QFocusEvent* event) {
         showField();
     }
     QLineEdit::focusInEvent(event);
-    if (!wasEditing && !isWindowSwitch(event->reason()))
+    if (!wasEditing && isFocusMove(this, *event))
         Q_EMIT entered();
 }
 
 void DBEdit::focusOutEvent(QFocusEvent* event) {
-    if (isWindowSwitch(event->reason())) {
+    if (!isFocusMove(this, *event)) {
         QLineEdit::focusOutEvent(event);
         return;
     }

@@ -4,6 +4,7 @@
 #include "engine/table.h"
 #include "error_display.h"
 #include "field_data_link.h"
+#include "focus_moves.h"
 #include "grid_delegate.h"
 #include "message_box.h"
 
@@ -54,10 +55,6 @@ private:
 };
 
 namespace {
-
-bool isWindowSwitch(Qt::FocusReason reason) {
-    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
-}
 
 // Ends the edit of the table's current row (posting a change, dropping an unchanged edit
 // or insert) and returns the place among the table's rows of what was shown at display
@@ -137,6 +134,29 @@ void DBGrid::setReadOnly(bool on) {
     // Tab moves from cell to cell while editing; out of a read-only grid to the next control.
     setTabKeyNavigation(!on);
     keepSelectionOnCurrent();
+}
+
+void DBGrid::fitColumnTo(int column, const QString& text) {
+    if (column < 0 || column >= int(m_model->columns().size()))
+        return;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    const int needed =
+        style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width();
+    if (needed <= m_model->column(column).width)
+        return;
+    m_model->setColumnWidth(column, needed);
+    setColumnWidth(column, needed);
+}
+
+int DBGrid::widthForAllColumns() const {
+    int width = 2 * frameWidth() + verticalHeader()->width() +
+                style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        width += columnWidth(c);
+    return width;
 }
 
 void DBGrid::applyColumnWidths() {
@@ -374,13 +394,13 @@ void DBGrid::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
     const bool fromEditor = m_closingEditor || m_focusFromEditor;
     m_focusFromEditor = false;
-    if (!fromEditor && !isWindowSwitch(event->reason()))
+    if (!fromEditor && isFocusMove(this, *event))
         Q_EMIT entered();
 }
 
 void DBGrid::focusOutEvent(QFocusEvent* event) {
     QTableView::focusOutEvent(event);
-    if (isWindowSwitch(event->reason()) || m_readOnly)
+    if (!isFocusMove(this, *event) || m_readOnly)
         return;
     QWidget* now = QApplication::focusWidget();
     if (now && (now == this || isAncestorOf(now)))

@@ -37,6 +37,11 @@ public:
     // The columns shown, with their titles and widths; none: every field.
     void setColumns(const std::vector<GridColumn>& columns);
     const std::vector<GridColumn>& columns() const { return m_model->columns(); }
+    // Widens a column (never narrows it) so that its cells show the text in full.
+    void fitColumnTo(int column, const QString& text);
+    // The grid width that shows every column beside a vertical scroll bar, with no
+    // horizontal one.
+    int widthForAllColumns() const;
     void setReadOnly(bool on);
     bool isReadOnly() const { return m_readOnly; }
     DatasetModel* datasetModel() const { return m_model; }

@@ -4,6 +4,7 @@
 #include "engine/error.h"
 #include "engine/field.h"
 #include "error_display.h"
+#include "focus_moves.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -58,7 +59,7 @@ void DBMemo::updateRecord() {
 }
 
 void DBMemo::focusOutEvent(QFocusEvent* event) {
-    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+    if (isFocusMove(this, *event))
         guarded([this] { updateRecord(); });
     QPlainTextEdit::focusOutEvent(event);
 }

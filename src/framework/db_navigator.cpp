@@ -5,9 +5,11 @@
 #include "field_data_link.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyleOptionFocusRect>
 #include <QToolButton>
 
 namespace framework {
@@ -64,6 +66,34 @@ QIcon glyph(DBNavigator::Button which) {
     return QIcon(pixmap);
 }
 
+// A navigator button that can wear the focus frame of its navigator.
+class NavigatorButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+    void setShowsFocus(bool on) {
+        if (m_showsFocus == on)
+            return;
+        m_showsFocus = on;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QToolButton::paintEvent(event);
+        if (!m_showsFocus)
+            return;
+        QPainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect().adjusted(3, 3, -3, -3);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+
+private:
+    bool m_showsFocus = false;
+};
+
 } // namespace
 
 DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent) {
@@ -71,12 +101,13 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent) {
                                                     "LastButton", "CancelButton"};
     static const char* const hints[kButtonCount] = {"Første post", "Forrige post", "Næste post",
                                                     "Sidste post", "Annuller ændringer"};
+    setFocusPolicy(Qt::TabFocus);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     for (int i = 0; i < kButtonCount; ++i) {
         const auto which = Button(i);
-        auto* b = new QToolButton(this);
+        auto* b = new NavigatorButton(this);
         b->setObjectName(QString::fromLatin1(names[i]));
         b->setToolTip(QString::fromUtf8(hints[i]));
         b->setAutoRaise(true);
@@ -175,6 +206,60 @@ void DBNavigator::updateButtons() {
     button(Next)->setEnabled(down);
     button(Last)->setEnabled(down);
     button(Cancel)->setEnabled(editing);
+}
+
+void DBNavigator::moveFocusedButton(int step) {
+    // From a disabled button with none enabled that way, look the other way.
+    for (int pass = 0; pass < 2; ++pass, step = -step) {
+        for (int i = int(m_focused) + step; i >= 0 && i < kButtonCount; i += step) {
+            if (button(Button(i))->isEnabled()) {
+                m_focused = Button(i);
+                showFocus();
+                return;
+            }
+        }
+        if (button(m_focused)->isEnabled())
+            return;
+    }
+}
+
+void DBNavigator::showFocus() {
+    for (int i = 0; i < kButtonCount; ++i)
+        static_cast<NavigatorButton*>(button(Button(i)))
+            ->setShowsFocus(hasFocus() && Button(i) == m_focused);
+}
+
+void DBNavigator::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Left:
+        moveFocusedButton(-1);
+        break;
+    case Qt::Key_Right:
+        moveFocusedButton(+1);
+        break;
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat() && button(m_focused)->isEnabled())
+            click(m_focused);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void DBNavigator::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    // A button that went disabled while the focus was elsewhere hands on to an enabled one;
+    // while the navigator keeps the focus, the focused button stays where the user put it.
+    if (!button(m_focused)->isEnabled())
+        moveFocusedButton(+1);
+    showFocus();
+}
+
+void DBNavigator::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    showFocus();
 }
 
 } // namespace framework

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <array>
 
+class QFocusEvent;
+class QKeyEvent;
 class QToolButton;
 
 namespace framework {
@@ -16,6 +18,9 @@ namespace framework {
 // into the fields before that. The buttons take no focus, so the focused control keeps
 // its text while a button is pressed. First and prior are disabled at the beginning of the
 // dataset, next and last at its end, cancel unless the row is being edited.
+//
+// The navigator is one Tab stop. With the focus, the left and right arrow keys move among
+// its enabled buttons (the focused one wears the focus frame) and Space presses it.
 //
 //   auto* navigator = new DBNavigator(this);
 //   navigator->setObjectName("DBNavigator1");
@@ -42,17 +47,30 @@ public:
     // What a click does; runs guarded. True when it went through.
     bool click(Button which);
 
+    // The button that Space presses while the navigator has the focus.
+    Button focusedButton() const { return m_focused; }
+
 Q_SIGNALS:
     // After a button's action went through.
     void clicked(framework::DBNavigator::Button which);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
     void updateButtons();
     void scheduleUpdate();
+    // Moves the focused button by step (+1 right, -1 left) to the next enabled one; stays
+    // when there is none that way.
+    void moveFocusedButton(int step);
+    void showFocus();
 
     QPointer<DataSource> m_source;
     std::array<QToolButton*, kButtonCount> m_buttons{};
     bool m_updatePending = false;
+    Button m_focused = First;
 };
 
 } // namespace framework

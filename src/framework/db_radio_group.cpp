@@ -2,6 +2,7 @@
 
 #include "engine/field.h"
 #include "error_display.h"
+#include "radio_tab_stop.h"
 
 #include <QButtonGroup>
 #include <QRadioButton>
@@ -17,6 +18,7 @@ DBRadioGroup::DBRadioGroup(QWidget* parent)
 }
 
 void DBRadioGroup::setItems(const QStringList& items) {
+    delete m_tabStop;
     for (QAbstractButton* b : m_buttons->buttons()) {
         m_buttons->removeButton(b);
         delete b;
@@ -28,6 +30,7 @@ void DBRadioGroup::setItems(const QStringList& items) {
         m_buttons->addButton(b, i);
         layout()->addWidget(b);
     }
+    m_tabStop = new RadioTabStop(m_buttons->buttons(), this);
     showField();
 }
 
@@ -54,6 +57,9 @@ void DBRadioGroup::showField() {
 
 void DBRadioGroup::choose(int index) {
     if (index < 0 || index >= m_items.size())
+        return;
+    // Pressing the item already chosen (Space on it, a click) changes nothing.
+    if (const engine::Field* f = field(); f && f->asString() == m_items.at(index))
         return;
     const bool chosen = !m_readOnly && guarded([&] {
         if (m_link->edit())

@@ -10,8 +10,11 @@ class QRadioButton;
 
 namespace framework {
 
+class RadioTabStop;
+
 // A captioned group of radio buttons for a fixed list of items; the field stores the text
-// of the chosen item. A field value that is no item leaves every button unchecked.
+// of the chosen item. A field value that is no item leaves every button unchecked. The group
+// is one Tab stop, on the checked item; the arrow keys choose another.
 //
 //   auto* lyd = new DBRadioGroup(group);
 //   lyd->setObjectName("Lyd");
@@ -47,6 +50,7 @@ private:
 
     FieldDataLink* m_link;
     QButtonGroup* m_buttons;
+    RadioTabStop* m_tabStop = nullptr;
     QStringList m_items;
     bool m_readOnly = false;
 };

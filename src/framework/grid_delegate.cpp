@@ -4,6 +4,7 @@
 #include "engine/error.h"
 #include "engine/field.h"
 #include "error_display.h"
+#include "focus_moves.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -171,9 +172,8 @@ bool GridDelegate::eventFilter(QObject* object, QEvent* event) {
             break;
         }
     } else if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-            return true; // a message box or the drop-down: still editing
+        if (!isFocusMove(m_editor.data(), *static_cast<QFocusEvent*>(event)))
+            return true; // a message box, the drop-down or a menu: still editing
         QWidget* now = QApplication::focusWidget();
         if (now && (now == m_editor || m_editor->isAncestorOf(now)))
             return false;

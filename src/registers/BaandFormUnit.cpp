@@ -1,6 +1,9 @@
 #include "BaandFormUnit.h"
 
 #include "data/Databoxunit.h"
+#include "data/schema.h"
+#include "framework/db_grid.h"
+#include "framework/text_fit.h"
 
 namespace {
 
@@ -16,4 +19,9 @@ TBaandForm::TBaandForm(TDataBox& dataBox, QWidget* parent)
           QStringLiteral("BaandForm"), QStringLiteral("Bånd"), dataBox.BaandSource(),
           {{QStringLiteral("BaandNavn"), QStringLiteral("Bånd navn"), 61, {}},
            {QStringLiteral("Baandlaengde"), QStringLiteral("Længde i min."), 90, kTapeLengths}},
-          parent) {}
+          parent) {
+    // Mend of the written width (61), made for a smaller font: the longest tape name shows
+    // in full.
+    const int tapeNameSize = schema::tapes().field(QStringLiteral("BaandNavn"))->size;
+    fitColumnTo(0, framework::widestName(DBGrid1->fontMetrics(), tapeNameSize));
+}

@@ -31,9 +31,13 @@ public:
     bool FormCloseQuery();
 
 protected:
+    // Widens a column (and the window) so that its cells show the text in full.
+    void fitColumnTo(int column, const QString& text);
     void done(int result) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void placeControls();
+
     framework::DataSource& m_source;
 };

@@ -32,6 +32,7 @@ TGenerelSearchForm::TGenerelSearchForm(engine::Session& session, QWidget* parent
                          column("Titel2", QStringLiteral("Titel 2"), 174),
                          column("Instruktor", QStringLiteral("Instruktør"), 113),
                          column("Baandnummer", QStringLiteral("Båndnavn"), 54)});
+    fitColumns();
 }
 
 QString TGenerelSearchForm::whereLine(int kind, const QString& upperText) {

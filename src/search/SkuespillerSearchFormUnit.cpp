@@ -18,6 +18,7 @@ TSkuespillerSearchForm::TSkuespillerSearchForm(engine::Session& session, QWidget
                          column("Titel1", QStringLiteral("Titel 1"), 167),
                          column("Titel2", QStringLiteral("Titel 2"), 138),
                          column("Baandnummer", QStringLiteral("Båndnavn"), 54)});
+    fitColumns();
 
     // An actor stands in a cast when the list holds "*", the actor's number, "*" (the
     // number is joined into the pattern in the statement itself). The text is a parameter,

@@ -4,11 +4,20 @@
 #include "framework/db_grid.h"
 #include "framework/error_display.h"
 #include "framework/message_box.h"
+#include "framework/text_fit.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kButtonWidth = 90;
+constexpr int kButtonHeight = 27;
+
+} // namespace
 
 SearchResultForm::SearchResultForm(engine::Session& session, const QString& objectName,
                                    const QString& caption, const QSize& size, QWidget* parent)
@@ -21,23 +30,15 @@ SearchResultForm::SearchResultForm(engine::Session& session, const QString& obje
     m_dataSource.setObjectName(QStringLiteral("DataSource1"));
     m_dataSource.setDataSet(&m_query);
 
-    constexpr int margin = 8;
-    constexpr int buttonWidth = 90;
-    constexpr int buttonHeight = 27;
-    const int buttonTop = size.height() - margin - buttonHeight;
-
     DBGrid1 = new framework::DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setReadOnly(true);
-    DBGrid1->setGeometry(margin, margin, size.width() - 2 * margin, buttonTop - 2 * margin);
     DBGrid1->setDataSource(&m_dataSource);
     connect(DBGrid1, &framework::DBGrid::dblClick, this, [this] { DBGrid1DblClick(); });
 
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    BitBtn1->setGeometry(size.width() - 2 * (margin + buttonWidth), buttonTop, buttonWidth,
-                         buttonHeight);
     // Enter in the grid picks the hit.
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(kResultOk); });
@@ -46,8 +47,33 @@ SearchResultForm::SearchResultForm(engine::Session& session, const QString& obje
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     BitBtn2->setAutoDefault(false);
-    BitBtn2->setGeometry(size.width() - margin - buttonWidth, buttonTop, buttonWidth, buttonHeight);
     connect(BitBtn2, &QPushButton::clicked, this, [this] { done(kResultCancel); });
+    placeControls();
+}
+
+void SearchResultForm::placeControls() {
+    const int buttonTop = height() - kMargin - kButtonHeight;
+    DBGrid1->setGeometry(kMargin, kMargin, width() - 2 * kMargin, buttonTop - 2 * kMargin);
+    BitBtn1->setGeometry(width() - 2 * (kMargin + kButtonWidth), buttonTop, kButtonWidth,
+                         kButtonHeight);
+    BitBtn2->setGeometry(width() - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
+}
+
+// Mend of the written widths, made for a smaller font than most machines have: the
+// tape-name column holds the longest tape name in full, and the window grows (never
+// shrinks) until every column shows beside the vertical scroll bar.
+void SearchResultForm::fitColumns() {
+    const auto& columns = DBGrid1->columns();
+    const int tapeNameSize = schema::tapes().field(QStringLiteral("BaandNavn"))->size;
+    for (int c = 0; c < int(columns.size()); ++c) {
+        if (columns[std::size_t(c)].fieldName == QLatin1String("Baandnummer"))
+            DBGrid1->fitColumnTo(c, framework::widestName(DBGrid1->fontMetrics(), tapeNameSize));
+    }
+    const int needed = DBGrid1->widthForAllColumns() + 2 * kMargin;
+    if (needed > width()) {
+        resize(needed, height());
+        placeControls();
+    }
 }
 
 SearchResultForm::~SearchResultForm() {

@@ -57,10 +57,14 @@ protected:
     // message instead. The hits are let go of when it returns.
     void showHits(const QString& nothingFound);
 
+    // After the subclass has set the grid's columns: widens what cannot hold its values.
+    void fitColumns();
     void showEvent(QShowEvent* event) override;
     void reject() override { done(kResultCancel); } // the close box and Escape
 
 private:
+    void placeControls();
+
     HitQuery m_query;
     framework::DataSource m_dataSource;
     bool m_centred = false;

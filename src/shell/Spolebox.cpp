@@ -13,6 +13,7 @@
 #include "framework/db_text.h"
 #include "framework/error_display.h"
 #include "framework/field_data_link.h"
+#include "framework/focus_moves.h"
 #include "framework/message_box.h"
 #include "framework/printer_service.h"
 #include "lights.h"
@@ -104,10 +105,10 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Sogetext) {
-        // Entering the box counts; its window merely becoming active again does not.
+        // Entering the box from another control counts; coming back to it from a menu or
+        // another window does not.
         if (event->type() == QEvent::FocusIn &&
-            (!m_opened ||
-             static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)) {
+            (!m_opened || framework::isFocusMove(Sogetext, *static_cast<QFocusEvent*>(event)))) {
             // Deferred, so that the opening's windows do not start inside a focus change.
             QTimer::singleShot(0, this, framework::guardedSlot([this] { SogetextEnter(); }));
         }

@@ -2,14 +2,17 @@
 
 #include "Spolebox.h"
 #include "Spolebox_widgets.h"
-
+#include "application_setup.h"
 #include "framework/db_edit.h"
+#include "framework/db_grid.h"
 #include "framework/db_lookup_combo_box.h"
 #include "framework/db_memo.h"
 #include "framework/db_navigator.h"
 #include "framework/db_radio_group.h"
 #include "framework/db_text.h"
+#include "data/schema.h"
 #include "framework/error_display.h"
+#include "framework/text_fit.h"
 #include "lights.h"
 
 #include <QAction>
@@ -33,10 +36,7 @@ void TMainForm::buildWindow() {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    QFont windowFont(QStringLiteral("MS Sans Serif"));
-    windowFont.setPointSize(8);
-    windowFont.setStyleHint(QFont::SansSerif);
-    setFont(windowFont);
+    setFont(applicationFont());
 
     buildMenu();
     auto* central = new QWidget(this);
@@ -167,6 +167,12 @@ void TMainForm::buildMainPage() {
     tape->setGeometry(310, 2, 212, 218);
     label(QStringLiteral("Bånd"), tape, 8, 18, 60);
     BaandnavnEdit = control<framework::DBEdit>("BaandnavnEdit", tape, 70, 18, 80);
+    // Mend of the written width, made for a smaller font: the longest tape name shows in full.
+    const QString widestTapeName = framework::widestName(
+        BaandnavnEdit->fontMetrics(), schema::tapes().field(QStringLiteral("BaandNavn"))->size);
+    BaandnavnEdit->resize(
+        std::max(BaandnavnEdit->width(), framework::widthToShow(*BaandnavnEdit, widestTapeName)),
+        BaandnavnEdit->height());
     label(QStringLiteral("Spilletid"), tape, 8, 43, 60);
     SpilletidEdit = control<framework::DBEdit>("SpilletidEdit", tape, 70, 43, 50);
     label(QStringLiteral("Index nr."), tape, 8, 68, 60);
@@ -247,7 +253,8 @@ void TMainForm::buildButtonRow(QWidget* central) {
         button->setToolTip(hint);
         button->setAutoRaise(true);
         button->setGeometry(x, 326, 75, 25);
-        button->setFocusPolicy(Qt::TabFocus);
+        // Like the navigator's buttons they leave the focus where it is; no Tab stops.
+        button->setFocusPolicy(Qt::NoFocus);
         return button;
     };
     SpeedButton2 = makeButton("SpeedButton2", QStringLiteral("&Ny Post"),
@@ -274,9 +281,14 @@ void TMainForm::buildStatusBar() {
     bar->setFixedHeight(kStatusBarHeight);
     StatusPanel1 = new QLabel(bar);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setFixedWidth(100);
     StatusPanel1->setFrameShape(QFrame::Panel);
     StatusPanel1->setFrameShadow(QFrame::Sunken);
+    // Mend of the written width (100): the count of a full catalogue, whose recordings are
+    // numbered with 32 bits (ten digits), shows in full.
+    const QString widestCount = QStringLiteral("Antal poster: ") +
+                                framework::widestNumber(StatusPanel1->fontMetrics(), 10);
+    StatusPanel1->setFixedWidth(
+        std::max(100, framework::widthToShow(*StatusPanel1, widestCount)));
     StatusPanel2 = new QLabel(bar);
     StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
     StatusPanel2->setFixedWidth(50);
@@ -287,11 +299,20 @@ void TMainForm::buildStatusBar() {
 }
 
 void TMainForm::setTabOrder() {
-    // The search group first, then the pages, then the navigator, then the tool strip.
-    QList<QWidget*> chain{
-        Sogetext,    RadioBTitel, Titel1Edit,        Titel2Edit,      InstruktorEdit, KategoriKombo,
-        LandEdit,    PaarEdit,    DBLookupComboBox1, OptagetdatoEdit, BaandnavnEdit,  SpilletidEdit,
-        IndexnrEdit, Lyd,         Hastighed,         DBNavigator1,    SpeedButton2,   SpeedButton3};
+    // The search group first, then the pages, then the navigator, then the tool strip (it
+    // holds no buttons). Each set of radio buttons is one stop, on its checked button; only
+    // the controls of the page in front are reached.
+    QList<QWidget*> chain{Sogetext,        RadioBTitel,   RadioBInstruktor, RadioBSkuespiller,
+                          RadioBBaandNavn, Titel1Edit,    Titel2Edit,       InstruktorEdit,
+                          KategoriKombo,   LandEdit,      PaarEdit,         DBLookupComboBox1,
+                          OptagetdatoEdit, BaandnavnEdit, SpilletidEdit,    IndexnrEdit};
+    for (framework::DBRadioGroup* group : {Lyd, Hastighed}) {
+        for (int i = 0; i < group->items().size(); ++i)
+            chain << group->button(i);
+    }
+    chain << DBGrid1 << BitBtn1 << BitBtn2 << NoterMemo
+          << findChild<QWidget*>(QStringLiteral("ListBox1"))
+          << findChild<QWidget*>(QStringLiteral("ListBox2")) << DBNavigator1;
     for (int i = 0; i + 1 < chain.size(); ++i)
         QWidget::setTabOrder(chain[i], chain[i + 1]);
 }

@@ -7,6 +7,7 @@
 #include "engine/collation.h"
 #include "framework/error_display.h"
 #include "framework/field_data_link.h"
+#include "framework/radio_tab_stop.h"
 #include "search/GenerelSearchFormUnit.h"
 #include "search/SkuespillerSearchFormUnit.h"
 
@@ -35,6 +36,8 @@ void TMainForm::buildSearchGroup(QWidget* central) {
     for (QRadioButton* radio : {RadioBTitel, RadioBInstruktor, RadioBSkuespiller, RadioBBaandNavn})
         connect(radio, &QRadioButton::clicked, this,
                 framework::guardedSlot([this] { RadioBTitelClick(); }));
+    new framework::RadioTabStop({RadioBTitel, RadioBInstruktor, RadioBSkuespiller, RadioBBaandNavn},
+                                SogningGroup);
 }
 
 void TMainForm::createSearchWindows() {

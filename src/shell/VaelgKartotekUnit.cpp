@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -70,7 +71,9 @@ TVaelgKartotekForm::TVaelgKartotekForm(QWidget* parent) : QDialog(parent) {
     connect(DriveComboBox1, &QComboBox::activated, this, &TVaelgKartotekForm::DriveComboBox1Change);
     connect(DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
             &TVaelgKartotekForm::openItem);
-    connect(DirectoryListBox1, &QListWidget::itemActivated, this, &TVaelgKartotekForm::openItem);
+    // Enter in the list opens the highlighted directory and goes no further: only OK confirms,
+    // and it confirms what Label2 shows.
+    DirectoryListBox1->installEventFilter(this);
 
     // The first time the list shows the process's working directory.
     setDirectory(QDir::currentPath());
@@ -137,6 +140,17 @@ void TVaelgKartotekForm::setDirectory(const QString& path) {
 void TVaelgKartotekForm::DriveComboBox1Change() {
     const QString drive = DriveComboBox1->currentData().toString();
     setDirectory(m_currentOfDrive.value(drive, drive));
+}
+
+bool TVaelgKartotekForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DirectoryListBox1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            openItem(DirectoryListBox1->currentItem());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TVaelgKartotekForm::openItem(QListWidgetItem* item) {

@@ -10,8 +10,8 @@ class QListWidgetItem;
 class QPushButton;
 
 // The directory chooser: a drive box (here: the mounted volumes), a directory list in
-// which a double click opens a directory, and the full path of the open directory
-// under it. Created once; it keeps its place between uses.
+// which a double click or Enter opens a directory, and the full path of the open directory
+// under it, which OK confirms. Created once; it keeps its place between uses.
 class TVaelgKartotekForm : public QDialog {
     Q_OBJECT
 public:
@@ -28,6 +28,9 @@ public:
     void setDirectory(const QString& path);
 
     void DriveComboBox1Change();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fillDrives();

@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "Spolebox.h"
+#include "application_setup.h"
 #include "daily_backup.h"
 #include "data/Databoxunit.h"
 #include "engine/session.h"
@@ -10,7 +11,6 @@
 
 #include <QApplication>
 #include <QDebug>
-#include <QFont>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
@@ -60,14 +60,7 @@ int runSpolebox(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Spolebox"));
     // The desktop entry that launches an installed copy (its icon on the task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("dk.kvistholm.Spolebox"));
-    // The windows are laid out for narrow sans-serif fonts; where the classic ones are
-    // missing, take the nearest narrow ones rather than a wide default.
-    const QStringList narrow{QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                             QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")};
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), narrow);
-    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
-                               {QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman"),
-                                QStringLiteral("DejaVu Serif")});
+    setUpApplication();
     setApplicationHintPauses(kStandardHintPauses);
 
     engine::Session session(engine::Session::defaultConfigFile());
