@@ -2,6 +2,7 @@
 // font, the widest values in full, the record count in full, Qt's own texts in Danish while
 // the message boxes keep their texts, and dates in Danish on a machine that speaks English.
 
+#include "data/schema.h"
 #include "engine/database.h"
 #include "engine/datetime.h"
 #include "framework/db_edit.h"
@@ -331,6 +332,9 @@ void TestLook::qtTextsInDanish() {
     QFETCH(QString, what);
     QFETCH(QStringList, english);
     TempCatalogue catalogue;
+    // "Vælg billede" acts on the actor shown: the register must show one.
+    catalogue.appendRow(schema::actors(), {{QStringLiteral("Fornavn"), QStringLiteral("Bodil")},
+                                           {QStringLiteral("Efternavn"), QStringLiteral("Kjer")}});
     MainWindowFixture main(catalogue);
     QVERIFY(main.waitOpened());
     TMainForm& f = *main.form;
