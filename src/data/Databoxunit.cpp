@@ -127,11 +127,11 @@ TDataBox::~TDataBox() = default;
 
 void TDataBox::declareDatasets() {
     declare(m_videoTable, schema::recordings(), QStringLiteral("SecBaandnrStarttid"));
-    // Just what the tape-time computations read.
+    // Just what the tape-time computations read (the link to the tape needs no field).
     declare(m_videoTableBaand, schema::recordings(), QStringLiteral("SecBaandnrStarttid"),
             schema::fieldsOf(schema::recordings(),
-                             {QStringLiteral("Baandnummer"), QStringLiteral("Starttid"),
-                              QStringLiteral("SpilletidSP"), QStringLiteral("VideoAutoInc")}));
+                             {QStringLiteral("Starttid"), QStringLiteral("SpilletidSP"),
+                              QStringLiteral("VideoAutoInc")}));
     m_videoTableBaand.setMasterLink(&m_baandTable, QStringLiteral("BaandNavn"));
     declare(m_baandTable, schema::tapes());
     declare(m_kategoriTable, schema::categories());

@@ -161,13 +161,24 @@ QString Database::resolveTableFile(const QString& fileName) const {
 }
 
 StoredTable& Database::table(const QString& fileName) {
+    // Every table open asks: a file found before is taken as long as it is there.
+    if (const auto known = m_byFileName.find(fileName);
+        known != m_byFileName.end() && QFileInfo::exists(known->second->filePath))
+        return *known->second;
     const QString path = resolveTableFile(fileName);
     if (path.isEmpty())
         throw Error(QStringLiteral("Table '%1' does not exist in '%2'").arg(fileName, m_directory));
     const QString key = QFileInfo(path).canonicalFilePath().toLower();
-    if (auto found = m_tables.find(key); found != m_tables.end())
+    if (auto found = m_tables.find(key); found != m_tables.end()) {
+        m_byFileName[fileName] = found->second.get();
         return *found->second;
+    }
 
+    // A file is attached outside any transaction: reads kept together end here.
+    if (m_readsOpen) {
+        m_readsOpen = false;
+        rollback();
+    }
     auto stored = std::make_unique<StoredTable>();
     stored->fileName = fileName;
     stored->filePath = path;
@@ -246,6 +257,7 @@ StoredTable& Database::table(const QString& fileName) {
     }
     StoredTable& result = *stored;
     m_tables.emplace(key, std::move(stored));
+    m_byFileName[fileName] = &result;
     return result;
 }
 
@@ -272,6 +284,29 @@ void Database::commit() {
     Statement& c = cached(QStringLiteral("COMMIT"));
     StatementUse use(c);
     c.step();
+}
+
+bool Database::isBusy() const {
+    return (sqlite3_extended_errcode(m_db) & 0xff) == SQLITE_BUSY;
+}
+
+Database::ReadsTogether::ReadsTogether(Database& db) : m_db(db) {
+    if (m_db.m_readDepth == 0 && sqlite3_get_autocommit(m_db.m_db)) {
+        m_db.begin();
+        m_db.m_readsOpen = true;
+    }
+    ++m_db.m_readDepth;
+}
+
+Database::ReadsTogether::~ReadsTogether() {
+    if (--m_db.m_readDepth > 0 || !m_db.m_readsOpen)
+        return;
+    m_db.m_readsOpen = false;
+    try {
+        m_db.rollback(); // it read, and wrote nothing
+    } catch (const Error&) {
+        // Only preparing the ROLLBACK can fail, when memory runs out; nothing was written.
+    }
 }
 
 void Database::rollback() {

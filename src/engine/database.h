@@ -51,8 +51,24 @@ public:
     void execute(const QString& sql);
 
     // Runs fn inside a transaction; commits on success, rolls back on any exception,
-    // a refused COMMIT included (a busy COMMIT would otherwise leave it open).
+    // a refused COMMIT included (a busy COMMIT would otherwise leave it open). Made while
+    // reads are kept together (below), the change joins their transaction and ends it.
     template <typename Fn> void transaction(Fn&& fn) {
+        if (m_readsOpen) {
+            m_readsOpen = false;
+            try {
+                fn();
+                commit();
+                return;
+            } catch (...) {
+                const bool busy = isBusy();
+                rollback();
+                if (!busy)
+                    throw;
+            }
+            // Another program writes, or wrote since the reads began: SQLite does not wait
+            // inside a transaction that has read. The change gets one of its own, which does.
+        }
         begin();
         try {
             fn();
@@ -63,6 +79,22 @@ public:
         }
     }
 
+    // Keeps the reads made while it lives in one read transaction, which the next change
+    // joins: without it SQLite begins and ends one for every statement, taking and
+    // releasing its file locks each time. (A rule reads a tape's recordings row by row
+    // before the row it checks is written.) Nothing is written before the change itself,
+    // so a change is still on disk when it returns.
+    class ReadsTogether {
+    public:
+        explicit ReadsTogether(Database& db);
+        ~ReadsTogether();
+        ReadsTogether(const ReadsTogether&) = delete;
+        ReadsTogether& operator=(const ReadsTogether&) = delete;
+
+    private:
+        Database& m_db;
+    };
+
     // Creates the table file for def in directory; throws Error when a file of that name
     // (in any letter case) is already there.
     static void createTable(const QString& directory, const TableDef& def);
@@ -71,12 +103,17 @@ private:
     void begin();
     void commit();
     void rollback();
+    bool isBusy() const; // the last failure was SQLITE_BUSY of any kind
 
     QString m_directory;
     sqlite3* m_db = nullptr;
     std::map<QString, std::unique_ptr<StoredTable>> m_tables; // by lower-case file path
     std::map<QString, std::unique_ptr<Statement>> m_statements;
     int m_nextSchema = 1;
+    int m_readDepth = 0;     // ReadsTogether alive
+    bool m_readsOpen = false; // their transaction is open and has written nothing
+    // Tables already found, by the file name asked for.
+    std::map<QString, StoredTable*> m_byFileName;
 };
 
 // SQL text helpers.

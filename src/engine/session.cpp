@@ -74,12 +74,18 @@ QString Session::aliasDirectory(const QString& name) const {
 
 std::shared_ptr<Database> Session::database(const QString& alias) {
     const QString directory = aliasDirectory(alias);
+    // Every table open asks: the directory named as before is the catalogue found before,
+    // without resolving its path again.
+    if (const auto known = m_byAliasDirectory.find(directory);
+        known != m_byAliasDirectory.end() && QFileInfo::exists(directory))
+        return known->second;
     QString key = QFileInfo(directory).canonicalFilePath();
     if (key.isEmpty())
         throw Error(QStringLiteral("The directory '%1' does not exist").arg(directory));
     auto& slot = m_databases[key];
     if (!slot)
         slot = std::make_shared<Database>(key);
+    m_byAliasDirectory[directory] = slot;
     return slot;
 }
 

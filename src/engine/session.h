@@ -35,6 +35,8 @@ public:
 private:
     QString m_configFile;
     std::map<QString, std::shared_ptr<Database>> m_databases; // by directory
+    // The same, by the directory as an alias names it.
+    std::map<QString, std::shared_ptr<Database>> m_byAliasDirectory;
 };
 
 } // namespace engine

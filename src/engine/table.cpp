@@ -27,7 +27,12 @@ Table::~Table() {
 void Table::doOpen() {
     if (m_tableName.isEmpty())
         throw Error(QStringLiteral("No table name given"));
-    m_db = m_session.database(m_alias);
+    // A table opened again and again (a detail read for each check) finds its catalogue
+    // once: an alias is never changed while the program runs.
+    if (!m_db || m_dbAlias != m_alias) {
+        m_db = m_session.database(m_alias);
+        m_dbAlias = m_alias;
+    }
     StoredTable& stored = m_db->table(m_tableName);
 
     std::vector<FieldDef> fields = m_declared.empty() ? stored.fields : m_declared;
@@ -91,7 +96,6 @@ void Table::doClose() {
     m_insertRow = -1;
     m_currentRowid = 0;
     m_stored = nullptr;
-    m_db.reset();
 }
 
 void Table::ensureActive() const {

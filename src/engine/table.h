@@ -13,6 +13,7 @@ namespace engine {
 
 class Session;
 class Database;
+class Statement;
 struct StoredTable;
 
 // A row of a table handed to a filter callback: values by field name.
@@ -119,7 +120,13 @@ private:
     void placeAfterPost(qint64 rowid);
     void writeRow();
     void checkRequired();
-    std::vector<QVariant> fetchRow(qint64 rowid) const;
+    // The row, from the rows kept or read now; valid until the next row is read.
+    const std::vector<QVariant>& fetchRow(qint64 rowid) const;
+    // The dataset's fields of the statement's current row, whose stored columns (all of
+    // them, in the table's order) start at firstColumn.
+    std::vector<QVariant> rowAt(const Statement& st, int firstColumn) const;
+    // The same from a row that holds just the dataset's fields, in order, from firstColumn.
+    std::vector<QVariant> fieldsAt(const Statement& st, int firstColumn) const;
     int positionOf(qint64 rowid) const;
     QString orderByClause() const;
     QString whereClause(std::vector<QVariant>& bindings) const;
@@ -132,6 +139,7 @@ private:
     std::vector<FieldDef> m_declared;
 
     std::shared_ptr<Database> m_db;
+    QString m_dbAlias; // the alias m_db was found by
     StoredTable* m_stored = nullptr;
     std::vector<int> m_columnOfField; // stored column index of each dataset field
     int m_rowidField = -1;            // dataset field holding the row id (auto-increment)

@@ -19,27 +19,35 @@ int Table::displayRow() const {
     return state() == DatasetState::Insert ? m_insertRow : Dataset::displayRow();
 }
 
-std::vector<QVariant> Table::fetchRow(qint64 rowid) const {
-    if (m_cache->generation != m_stored->generation) {
-        m_cache->rows.clear();
-        m_cache->generation = m_stored->generation;
-    }
+const std::vector<QVariant>& Table::fetchRow(qint64 rowid) const {
+    m_cache->follow(m_stored->generation);
     if (auto it = m_cache->rows.find(rowid); it != m_cache->rows.end())
         return it->second;
     Statement& st = m_db->cached(
         QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(m_stored->qualifiedName()));
     StatementUse use(st);
     st.bind(1, QVariant(rowid));
-    std::vector<QVariant> row(static_cast<std::size_t>(fieldCount()));
     if (!st.step())
         throw Error(QStringLiteral("Record not found"));
+    return m_cache->keep(rowid, rowAt(st, 0));
+}
+
+std::vector<QVariant> Table::fieldsAt(const Statement& st, int firstColumn) const {
+    std::vector<QVariant> row(static_cast<std::size_t>(fieldCount()));
     for (int i = 0; i < fieldCount(); ++i) {
-        int column = m_columnOfField[std::size_t(i)];
-        row[std::size_t(i)] = st.value(column, m_stored->fields[std::size_t(column)].type);
+        const int column = m_columnOfField[std::size_t(i)];
+        row[std::size_t(i)] = st.value(firstColumn + i, m_stored->fields[std::size_t(column)].type);
     }
-    if (m_cache->rows.size() > 512)
-        m_cache->rows.clear();
-    m_cache->rows.emplace(rowid, row);
+    return row;
+}
+
+std::vector<QVariant> Table::rowAt(const Statement& st, int firstColumn) const {
+    std::vector<QVariant> row(static_cast<std::size_t>(fieldCount()));
+    for (int i = 0; i < fieldCount(); ++i) {
+        const int column = m_columnOfField[std::size_t(i)];
+        row[std::size_t(i)] =
+            st.value(firstColumn + column, m_stored->fields[std::size_t(column)].type);
+    }
     return row;
 }
 
@@ -185,22 +193,27 @@ bool Table::locate(const QString& fieldName, const QVariant& value, bool caseIns
     else
         condition = QStringLiteral("%1 = ?").arg(quoteIdentifier(def.name));
     const bool byRowid = column == m_stored->autoIncColumn;
-    Statement& st = m_db->cached(
-        byRowid
-            ? QStringLiteral("SELECT rowid FROM %1 WHERE rowid = ?").arg(m_stored->qualifiedName())
-            : QStringLiteral("SELECT rowid FROM %1 WHERE %2")
-                  .arg(m_stored->qualifiedName(), condition));
+    // The row found is read with it, for the move that follows.
+    Statement& st = m_db->cached(byRowid ? QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid = ?")
+                                               .arg(m_stored->qualifiedName())
+                                         : QStringLiteral("SELECT rowid, * FROM %1 WHERE %2")
+                                               .arg(m_stored->qualifiedName(), condition));
     StatementUse use(st);
     if (!condition.endsWith(QStringLiteral("IS NULL")) || byRowid)
         st.bind(1, key);
     int best = -1;
+    std::vector<QVariant> bestRow;
     while (st.step()) {
         int position = positionOf(st.int64(0));
-        if (position >= 0 && (best < 0 || position < best))
+        if (position >= 0 && (best < 0 || position < best)) {
             best = position;
+            bestRow = rowAt(st, 1);
+        }
     }
     if (best < 0)
         return false;
+    m_cache->follow(m_stored->generation);
+    m_cache->keep(m_keys[std::size_t(best)], std::move(bestRow));
     moveTo(best, false, false);
     return true;
 }

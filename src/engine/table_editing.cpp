@@ -212,15 +212,19 @@ void Table::post() {
     if (!isEditing())
         return;
     ensureWritable(*m_stored);
-    if (beforePost)
-        beforePost(*this);
-    checkRequired();
-    // An edit that changes no index field, in a view that no filter narrows, leaves the
-    // row where it is: no need to search its place among all the rows again.
-    const bool staysInPlace = state() == DatasetState::Edit && !m_filtered &&
-                              !indexFieldChanged() && currentRow() >= 0 &&
-                              m_keys[std::size_t(currentRow())] == m_currentRowid;
-    writeRow();
+    bool staysInPlace = false;
+    {
+        // The rule's reads and the write in one transaction.
+        Database::ReadsTogether together(*m_db);
+        if (beforePost)
+            beforePost(*this);
+        checkRequired();
+        // An edit that changes no index field, in a view that no filter narrows, leaves the
+        // row where it is: no need to search its place among all the rows again.
+        staysInPlace = state() == DatasetState::Edit && !m_filtered && !indexFieldChanged() &&
+                       currentRow() >= 0 && m_keys[std::size_t(currentRow())] == m_currentRowid;
+        writeRow();
+    }
     const qint64 rowid = m_currentRowid;
     std::fill(m_changed.begin(), m_changed.end(), false);
     m_modified = false;
@@ -263,6 +267,8 @@ void Table::deleteRecord() {
     ensureWritable(*m_stored);
     // The row asked for is the one deleted, even when the handler moves this table.
     const qint64 rowid = m_keys[std::size_t(currentRow())];
+    // The rule's reads and the delete in one transaction.
+    Database::ReadsTogether together(*m_db);
     if (beforeDelete)
         beforeDelete(*this);
     if (positionOf(rowid) < 0)

@@ -152,9 +152,20 @@ void Table::readKeys() {
         where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
                  QStringLiteral("rowid IN (%1)").arg(ids.join(u','));
     }
+    // The rows of a detail (one master's rows, a handful) or of a filter callback are read
+    // with their keys and kept: reading each again by its id would cost a statement a row.
+    // A detail reads just the dataset's fields; the callback may ask for any.
+    const bool detail = m_master && !callback;
+    QString columns;
+    if (callback) {
+        columns = QStringLiteral(", *");
+    } else if (detail) {
+        for (int column : m_columnOfField)
+            columns +=
+                QStringLiteral(", ") + quoteIdentifier(m_stored->fields[std::size_t(column)].name);
+    }
     const QString sql = QStringLiteral("SELECT rowid%1 FROM %2%3%4")
-                            .arg(callback ? QStringLiteral(", *") : QString(),
-                                 m_stored->qualifiedName(), where, orderByClause());
+                            .arg(columns, m_stored->qualifiedName(), where, orderByClause());
     // A list of ids makes a statement of its own each time: not worth keeping.
     std::optional<Statement> own;
     if (candidates)
@@ -164,15 +175,20 @@ void Table::readKeys() {
     for (std::size_t i = 0; i < bindings.size(); ++i)
         st.bind(int(i + 1), bindings[i]);
     m_keys.clear();
-    if (callback) {
-        TableRecordView view(*m_stored, st, 1);
-        while (st.step()) {
-            if (m_filterCallback(view))
-                m_keys.push_back(st.int64(0));
-        }
-    } else {
+    if (columns.isEmpty()) {
         while (st.step())
             m_keys.push_back(st.int64(0));
+        return;
+    }
+    m_cache->follow(m_stored->generation);
+    TableRecordView view(*m_stored, st, 1);
+    while (st.step()) {
+        if (callback && !m_filterCallback(view))
+            continue;
+        const qint64 rowid = st.int64(0);
+        m_keys.push_back(rowid);
+        if (m_keys.size() <= RowCache::kMaxRows)
+            m_cache->keep(rowid, detail ? fieldsAt(st, 1) : rowAt(st, 1));
     }
 }
 

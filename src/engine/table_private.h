@@ -47,8 +47,22 @@ private:
 
 // Recently read rows, so that a grid painting many rows does not read each again.
 struct Table::RowCache {
+    static constexpr std::size_t kMaxRows = 512;
     quint64 generation = 0;
     std::unordered_map<qint64, std::vector<QVariant>> rows;
+
+    // Forgets the rows when the table changed since they were read.
+    void follow(quint64 tableGeneration) {
+        if (generation != tableGeneration) {
+            rows.clear();
+            generation = tableGeneration;
+        }
+    }
+    const std::vector<QVariant>& keep(qint64 rowid, std::vector<QVariant> row) {
+        if (rows.size() >= kMaxRows)
+            rows.clear();
+        return rows.insert_or_assign(rowid, std::move(row)).first->second;
+    }
 };
 
 } // namespace engine
