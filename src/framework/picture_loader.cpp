@@ -1,119 +1,159 @@
 #include "picture_loader.h"
 
-#include "engine/error.h"
-#include "jpeg_decoder.h"
-#include "metafile_decoder.h"
+#include "child_process.h"
+#include "picture_format.h"
+#include "picture_helper_protocol.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QFile>
-#include <QImageReader>
-#include <QtEndian>
-#include <cmath>
-#include <cstdlib>
 
 namespace framework {
 
+namespace protocol = picture_helper_protocol;
+
 namespace {
 
-// No picture file of an actor comes near this; a larger file is not read into memory.
-constexpr qint64 kMaxFileSize = qint64(256) * 1024 * 1024;
-
-// Qt's bitmap reader shows a cut-off uncompressed bitmap with its missing rows blank;
-// such a file is refused here instead, like every other truncated picture.
-void checkBitmapComplete(const QByteArray& data) {
-    constexpr qsizetype kFileHeader = 14;
-    if (data.size() < kFileHeader + 16)
-        return; // too short for any bitmap: Qt refuses it
-    const auto u16 = [&data](qsizetype at) {
-        return qFromLittleEndian<quint16>(data.constData() + at);
-    };
-    const auto u32 = [&data](qsizetype at) {
-        return qFromLittleEndian<quint32>(data.constData() + at);
-    };
-    const quint32 pixelsAt = u32(10);
-    const quint32 infoSize = u32(14);
-    qint64 width = 0;
-    qint64 height = 0;
-    quint32 bitsPerPixel = 0;
-    quint32 compression = 0;
-    if (infoSize == 12) {
-        width = u16(18);
-        height = u16(20);
-        bitsPerPixel = u16(24);
-    } else if (infoSize >= 40 && data.size() >= kFileHeader + 20) {
-        width = qint32(u32(18));
-        height = qint32(u32(22));
-        bitsPerPixel = u16(28);
-        compression = u32(30);
-    } else {
-        return;
+QImage::Format imageFormatOf(quint32 pixelKind) {
+    switch (protocol::PixelKind(pixelKind)) {
+    case protocol::PixelKind::Opaque:
+        return QImage::Format_RGB32;
+    case protocol::PixelKind::PremultipliedTransparent:
+        return QImage::Format_ARGB32_Premultiplied;
     }
-    constexpr quint32 kUncompressed = 0, kBitFields = 3, kAlphaBitFields = 6;
-    if (compression != kUncompressed && compression != kBitFields && compression != kAlphaBitFields)
-        return;
-    // In floating point: a damaged header may give sizes whose product overflows.
-    const double rowBytes = std::floor((double(bitsPerPixel) * std::abs(width) + 31) / 32) * 4;
-    if (double(pixelsAt) + rowBytes * double(std::abs(height)) > double(data.size()))
-        throw engine::Error(QStringLiteral("Filen er afkortet."));
-}
-
-QImage readWithQt(const QByteArray& data, const char* format) {
-    QByteArray copy = data;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoDetectImageFormat(false);
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels)
-        throw engine::Error(QStringLiteral("Billedet er for stort."));
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        throw engine::Error(QStringLiteral("Filen er beskadiget (%1).").arg(reader.errorString()));
-    return image;
+    return QImage::Format_Invalid;
 }
 
 } // namespace
 
-QImage decodePicture(const QByteArray& data, PictureFormat format) {
-    if (data.isEmpty())
-        throw engine::Error(QStringLiteral("Filen er tom."));
-    switch (format) {
-    case PictureFormat::Jpeg:
-        return decodeJpeg(data);
-    case PictureFormat::Bitmap:
-        checkBitmapComplete(data);
-        return readWithQt(data, "bmp");
-    case PictureFormat::Icon:
-        return readWithQt(data, "ico");
-    case PictureFormat::Metafile:
-        return decodeWindowsMetafile(data);
-    case PictureFormat::EnhancedMetafile:
-        return decodeEnhancedMetafile(data);
-    }
-    throw engine::Error(QStringLiteral("Ukendt billedformat."));
+PictureLoader::PictureLoader(QObject* parent) : QObject(parent), m_child(new ChildProcess(this)) {
+    connect(m_child, &ChildProcess::outputReady, this, &PictureLoader::readOutput);
+    connect(m_child, &ChildProcess::ended, this, &PictureLoader::helperEnded);
 }
 
-QImage loadPicture(const QString& fileName) {
-    const QString shown = QDir::toNativeSeparators(fileName);
-    const auto failure = [&shown](const QString& reason) {
-        return engine::Error(QStringLiteral("Kan ikke vise billedet %1.\n%2").arg(shown, reason));
-    };
-    const std::optional<PictureFormat> format = pictureFormatOf(fileName);
-    if (!format)
-        throw failure(QStringLiteral("Filtypen kendes ikke; billeder kan være .bmp, .ico, .emf, "
-                                     ".wmf, .jpg eller .jpeg."));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw failure(file.errorString());
-    if (file.size() > kMaxFileSize)
-        throw failure(QStringLiteral("Filen er for stor."));
-    const QByteArray data = file.readAll();
-    try {
-        return decodePicture(data, *format);
-    } catch (const engine::Error& error) {
-        throw failure(error.message());
+void PictureLoader::request(const QString& fileName) {
+    cancel();
+    m_fileName = fileName;
+    // The helper's own limit is a last resort, for when this program is gone: it is ours
+    // rounded up to whole seconds, and one more.
+    const auto backstop =
+        std::chrono::ceil<std::chrono::seconds>(m_timeLimit) + std::chrono::seconds(1);
+    m_child->start(
+        m_helper.isEmpty() ? pictureHelperProgram() : m_helper,
+        {fileName, QString::number(backstop.count()), QString::number(kMemoryCeilingMegabytes)},
+        m_timeLimit);
+}
+
+void PictureLoader::cancel() {
+    m_child->stop();
+    m_fileName.clear();
+    m_header.clear();
+    m_picture = QImage();
+    m_pixelBytesRead = 0;
+    m_reason.clear();
+}
+
+bool PictureLoader::isBusy() const {
+    return m_child->isRunning();
+}
+
+// Takes what the helper has written so far. Anything that is not a well-formed answer of
+// the promised size means the helper went wrong: it is stopped and the file is damaged.
+void PictureLoader::readOutput() {
+    while (m_child->isRunning() && m_child->bytesAvailable() > 0) {
+        if (m_header.size() < protocol::kHeaderSize) {
+            const qsizetype had = m_header.size();
+            m_header.resize(protocol::kHeaderSize);
+            const qint64 got = m_child->read(m_header.data() + had, protocol::kHeaderSize - had);
+            m_header.resize(had + std::max<qint64>(got, 0));
+            if (m_header.size() == protocol::kHeaderSize && !startAnswer())
+                return;
+            continue;
+        }
+        if (!m_picture.isNull()) {
+            const qint64 total = m_picture.sizeInBytes();
+            if (m_pixelBytesRead == total)
+                return fail(QStringLiteral("Filen er beskadiget."));
+            const qint64 got =
+                m_child->read(reinterpret_cast<char*>(m_picture.bits()) + m_pixelBytesRead,
+                              total - m_pixelBytesRead);
+            m_pixelBytesRead += std::max<qint64>(got, 0);
+            continue;
+        }
+        const qsizetype had = m_reason.size();
+        if (had == m_reasonLength)
+            return fail(QStringLiteral("Filen er beskadiget."));
+        m_reason.resize(m_reasonLength);
+        const qint64 got = m_child->read(m_reason.data() + had, m_reasonLength - had);
+        m_reason.resize(had + std::max<qint64>(got, 0));
     }
+}
+
+bool PictureLoader::startAnswer() {
+    protocol::Header header;
+    if (!protocol::decodeHeader(m_header.constData(), header)) {
+        fail(QStringLiteral("Filen er beskadiget."));
+        return false;
+    }
+    if (header.kind == protocol::kError) {
+        if (header.reasonLength > protocol::kMaxReasonSize) {
+            fail(QStringLiteral("Filen er beskadiget."));
+            return false;
+        }
+        m_reasonLength = qsizetype(header.reasonLength);
+        return true;
+    }
+    const QImage::Format format = imageFormatOf(header.pixelKind);
+    if (header.width == 0 || header.height == 0 ||
+        qint64(header.width) * header.height > kMaxPicturePixels ||
+        format == QImage::Format_Invalid) {
+        fail(QStringLiteral("Filen er beskadiget."));
+        return false;
+    }
+    m_picture = QImage(int(header.width), int(header.height), format);
+    if (m_picture.isNull()) {
+        fail(QStringLiteral("Der er ikke hukommelse nok til billedet."));
+        return false;
+    }
+    return true;
+}
+
+void PictureLoader::helperEnded(ChildProcess::Ending ending) {
+    readOutput();
+    if (m_fileName.isEmpty())
+        return; // already answered
+    switch (ending) {
+    case ChildProcess::Ending::Exited:
+        if (m_header.size() == protocol::kHeaderSize && !m_picture.isNull() &&
+            m_pixelBytesRead == m_picture.sizeInBytes())
+            return succeed();
+        if (m_header.size() == protocol::kHeaderSize && m_picture.isNull() &&
+            m_reason.size() == m_reasonLength && m_reasonLength > 0)
+            return fail(QString::fromUtf8(m_reason));
+        return fail(QStringLiteral("Filen er beskadiget."));
+    case ChildProcess::Ending::Crashed:
+        return fail(QStringLiteral("Filen er beskadiget, eller billedet er for stort."));
+    case ChildProcess::Ending::TimedOut:
+        return fail(QStringLiteral("Det tog for lang tid at læse billedet; filen er måske "
+                                   "beskadiget."));
+    case ChildProcess::Ending::NotStarted:
+        return fail(QStringLiteral("Programmet, der læser billeder, kunne ikke startes (%1). "
+                                   "Installér Spolebox igen.")
+                        .arg(QDir::toNativeSeparators(m_helper.isEmpty() ? pictureHelperProgram()
+                                                                         : m_helper)));
+    }
+}
+
+void PictureLoader::fail(const QString& reason) {
+    const QString fileName = m_fileName;
+    cancel();
+    Q_EMIT failed(fileName, QStringLiteral("Kan ikke vise billedet %1.\n%2")
+                                .arg(QDir::toNativeSeparators(fileName), reason));
+}
+
+void PictureLoader::succeed() {
+    const QString fileName = m_fileName;
+    const QImage picture = m_picture;
+    cancel();
+    Q_EMIT loaded(fileName, picture);
 }
 
 } // namespace framework

@@ -21,6 +21,7 @@ namespace framework {
 class DBGrid;
 class DBMemo;
 class ImageControl;
+class PictureDisplay;
 } // namespace framework
 
 // The actor register "Skuespillere": looking actors up by the start of their names,
@@ -96,7 +97,6 @@ private:
     void buildWindow();
     void openSkuespillerTable();
     QString pictureDirectory() const;
-    void showPicture(const QString& resolvedPath);
     void scanForActor();
     void fillIdentityOfNewestActor();
 
@@ -107,7 +107,6 @@ private:
     PictureFileChooser m_choosePicture;
     bool m_centred = false;
     bool m_postingInsert = false;
-    // The row and stored path the picture display last handled, until the event loop
-    // runs again (see SkuespillerSourceDataChange).
-    std::optional<std::pair<engine::Bookmark, QString>> m_handledThisTurn;
+    // Shows the actor's picture files in Image1.
+    framework::PictureDisplay* m_pictureDisplay = nullptr;
 };

@@ -1,7 +1,7 @@
 #include "jpeg_decoder.h"
 
 #include "engine/error.h"
-#include "picture_format.h"
+#include "framework/picture_format.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -9,9 +9,13 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-namespace framework {
+namespace picture_helper {
 
 namespace {
+
+// What libjpeg may allocate for one picture: a progressive picture keeps all its
+// coefficients, which for a damaged size field could be gigabytes.
+constexpr long kMaxLibraryMemory = 256L * 1024 * 1024;
 
 // libjpeg reports a fatal error by calling error_exit, which by default ends the
 // process. Ours jumps back to the decoding function instead, keeping the message.
@@ -21,39 +25,70 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
-[[noreturn]] void errorExit(j_common_ptr cinfo) {
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
-    std::longjmp(manager->jump, 1);
-}
-
-// Warnings are ignored, but running out of data is not: a truncated file would
-// otherwise show with a grey lower part.
-void emitMessage(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
-        errorExit(cinfo);
-}
-
-void outputMessage(j_common_ptr) {}
-
 // Everything the decoding touches lives here, reached through a pointer that does not
 // change after setjmp, so that its contents are valid after a jump back.
 struct Job {
     jpeg_decompress_struct cinfo;
     ErrorManager error;
+    jpeg_progress_mgr progress;
     QImage image;
     QByteArray cmykRow;
     const char* failure = nullptr; // our own reasons, besides libjpeg's messages
 };
 
-unsigned scaleDenominatorFor(const jpeg_decompress_struct& cinfo) {
-    for (unsigned denominator = 1; denominator <= 8; denominator *= 2) {
-        const qint64 width = (qint64(cinfo.image_width) + denominator - 1) / denominator;
-        const qint64 height = (qint64(cinfo.image_height) + denominator - 1) / denominator;
-        if (width * height <= kMaxPicturePixels)
-            return denominator;
+Job& jobOf(j_common_ptr cinfo) {
+    return *static_cast<Job*>(cinfo->client_data);
+}
+
+[[noreturn]] void errorExit(j_common_ptr cinfo) {
+    Job& job = jobOf(cinfo);
+    (*cinfo->err->format_message)(cinfo, job.error.message);
+    std::longjmp(job.error.jump, 1);
+}
+
+[[noreturn]] void fail(j_common_ptr cinfo, const char* reason) {
+    Job& job = jobOf(cinfo);
+    job.failure = reason;
+    std::longjmp(job.error.jump, 1);
+}
+
+// libjpeg goes on after a warning, filling what it could not decode with grey. A warning
+// about the picture data ends the decoding instead; only those that lose nothing of the
+// picture are passed over.
+void emitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0)
+        return; // trace messages
+    switch (cinfo->err->msg_code) {
+    case JWRN_ADOBE_XFORM:     // an unknown colour transform code: the usual one is used
+    case JWRN_JFIF_MAJOR:      // a newer JFIF version number
+    case JWRN_BOGUS_ICC:       // a damaged colour profile, which is not used
+    case JWRN_EXTRANEOUS_DATA: // padding between the picture data and the next marker
+        return;
+    default:
+        errorExit(cinfo);
     }
-    return 0;
+}
+
+void outputMessage(j_common_ptr) {}
+
+// Called before each scan is read and after every row of blocks.
+void checkProgress(j_common_ptr cinfo) {
+    if (cinfo->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans)
+        fail(cinfo, "filen har for mange scanninger");
+}
+
+// Picks the largest scale of M/8 (libjpeg-turbo decodes at any of them) at which the
+// picture has no more than kMaxPicturePixels; false when even 1/8 is too large.
+bool chooseScale(jpeg_decompress_struct& cinfo) {
+    for (unsigned eighths = 8; eighths >= 1; --eighths) {
+        cinfo.scale_num = eighths;
+        cinfo.scale_denom = 8;
+        jpeg_calc_output_dimensions(&cinfo);
+        if (qint64(cinfo.output_width) * cinfo.output_height <= framework::kMaxPicturePixels)
+            return true;
+    }
+    return false;
 }
 
 // CMYK as Adobe programs write it (inverted) or plain.
@@ -70,42 +105,36 @@ void cmykRowToRgb(const JSAMPLE* cmyk, QRgb* out, JDIMENSION width, bool inverte
     }
 }
 
-// Returns false after a libjpeg error or when job->failure is set. Only this function
-// calls setjmp; it keeps no local state that changes after it.
+// Returns false after a libjpeg error or a failure of our own. Only this function calls
+// setjmp; it keeps no local state that changes after it.
 bool decodeInto(Job* job, const QByteArray* data) {
     job->cinfo.err = jpeg_std_error(&job->error.pub);
     job->error.pub.error_exit = errorExit;
     job->error.pub.emit_message = emitMessage;
     job->error.pub.output_message = outputMessage;
+    job->cinfo.client_data = job;
     if (setjmp(job->error.jump))
         return false;
 
     jpeg_create_decompress(&job->cinfo);
-    // Bounds what a damaged progressive file may make libjpeg allocate.
-    job->cinfo.mem->max_memory_to_use = 512L * 1024 * 1024;
+    job->cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
+    job->progress.progress_monitor = checkProgress;
+    job->cinfo.progress = &job->progress;
     jpeg_mem_src(&job->cinfo, reinterpret_cast<const unsigned char*>(data->constData()),
                  static_cast<unsigned long>(data->size()));
     jpeg_read_header(&job->cinfo, TRUE);
 
-    const unsigned denominator = scaleDenominatorFor(job->cinfo);
-    if (denominator == 0) {
-        job->failure = "billedet er for stort";
-        return false;
-    }
-    job->cinfo.scale_num = 1;
-    job->cinfo.scale_denom = denominator;
-
     const bool cmyk =
         job->cinfo.jpeg_color_space == JCS_CMYK || job->cinfo.jpeg_color_space == JCS_YCCK;
     job->cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+    if (!chooseScale(job->cinfo))
+        fail(j_common_ptr(&job->cinfo), "billedet er for stort");
     jpeg_start_decompress(&job->cinfo);
 
     job->image =
         QImage(int(job->cinfo.output_width), int(job->cinfo.output_height), QImage::Format_RGB32);
-    if (job->image.isNull()) {
-        job->failure = "der er ikke hukommelse nok til billedet";
-        return false;
-    }
+    if (job->image.isNull())
+        fail(j_common_ptr(&job->cinfo), "der er ikke hukommelse nok til billedet");
     if (cmyk)
         job->cmykRow.resize(qsizetype(job->cinfo.output_width) * 4);
     while (job->cinfo.output_scanline < job->cinfo.output_height) {
@@ -125,6 +154,7 @@ bool decodeInto(Job* job, const QByteArray* data) {
 QImage decodeJpeg(const QByteArray& data) {
     Job job;
     std::memset(&job.cinfo, 0, sizeof job.cinfo);
+    std::memset(&job.progress, 0, sizeof job.progress);
     job.error.message[0] = '\0';
     const bool ok = decodeInto(&job, &data);
     jpeg_destroy_decompress(&job.cinfo);
@@ -135,4 +165,4 @@ QImage decodeJpeg(const QByteArray& data) {
     throw engine::Error(QStringLiteral("JPEG-filen kan ikke læses (%1).").arg(reason));
 }
 
-} // namespace framework
+} // namespace picture_helper

@@ -1,6 +1,5 @@
 #include "metafile_decoder.h"
 
-#include "child_process.h"
 #include "engine/error.h"
 
 #include <QPainter>
@@ -13,7 +12,7 @@
 #include <libwmf/gd.h>
 #include <memory>
 
-namespace framework {
+namespace picture_helper {
 
 namespace {
 
@@ -26,11 +25,6 @@ constexpr double kPixelsPerInch = 96.0;
 constexpr int kMaxSide = 4096;
 constexpr double kMaxWmfPixels = 1024.0 * 1024;
 constexpr double kMaxEmfPixels = 4.0 * 1024 * 1024;
-
-// The metafile libraries run in a child process (see child_process.h); a metafile that
-// makes them crash or hang is reported as damaged.
-constexpr std::chrono::milliseconds kLibraryTimeout{10000};
-const QString kLibraryFailed = QStringLiteral("Metafilen er beskadiget.");
 
 [[noreturn]] void fail(const QString& reason) {
     throw engine::Error(reason);
@@ -221,7 +215,7 @@ struct MallocDeleter {
     void operator()(char* p) const { std::free(p); }
 };
 
-// In the child process: the metafile drawn by libwmf, as PNG.
+// The metafile drawn by libwmf, as PNG.
 QByteArray renderWindowsMetafile(QByteArray contents) {
     wmfAPI_Options options{};
     options.function = wmf_gd_function;
@@ -258,7 +252,7 @@ QByteArray renderWindowsMetafile(QByteArray contents) {
     return png;
 }
 
-// In the child process: the metafile as SVG, by libemf2svg.
+// The metafile as SVG, by libemf2svg.
 QByteArray convertEnhancedMetafile(const QByteArray& data, const QSize& size) {
     // Zeros after the data: libemf2svg peeks at a record header past the last record.
     QByteArray contents = data;
@@ -285,9 +279,7 @@ QByteArray convertEnhancedMetafile(const QByteArray& data, const QSize& size) {
 } // namespace
 
 QImage decodeWindowsMetafile(const QByteArray& data) {
-    const QByteArray contents = checkedWindowsMetafile(data);
-    const QByteArray png = runInChildProcess(
-        [&contents] { return renderWindowsMetafile(contents); }, kLibraryTimeout, kLibraryFailed);
+    const QByteArray png = renderWindowsMetafile(checkedWindowsMetafile(data));
     QImage image;
     if (!image.loadFromData(png, "PNG"))
         fail(QStringLiteral("Metafilen kunne ikke tegnes."));
@@ -297,11 +289,7 @@ QImage decodeWindowsMetafile(const QByteArray& data) {
 QImage decodeEnhancedMetafile(const QByteArray& data) {
     checkEnhancedMetafileRecords(data);
     const QSize size = enhancedMetafileSize(data);
-    const QByteArray svg =
-        runInChildProcess([&data, size] { return convertEnhancedMetafile(data, size); },
-                          kLibraryTimeout, kLibraryFailed);
-
-    QSvgRenderer renderer(svg);
+    QSvgRenderer renderer(convertEnhancedMetafile(data, size));
     if (!renderer.isValid())
         fail(QStringLiteral("Metafilen kunne ikke tegnes."));
     QImage image(size, QImage::Format_RGB32);
@@ -314,4 +302,4 @@ QImage decodeEnhancedMetafile(const QByteArray& data) {
     return image;
 }
 
-} // namespace framework
+} // namespace picture_helper

@@ -3,14 +3,15 @@
 #include <QByteArray>
 #include <QImage>
 
-namespace framework {
+namespace picture_helper {
 
 // Renders a Windows metafile (.wmf, with or without the placeable header) at its own size
 // with libwmf. A file that is not a readable metafile raises engine::Error.
 QImage decodeWindowsMetafile(const QByteArray& data);
 
 // Renders an enhanced metafile (.emf) at its own size: libemf2svg turns it into SVG, which
-// Qt SVG draws. A file that is not a readable metafile raises engine::Error.
+// Qt SVG draws (text needs a QGuiApplication). A file that is not a readable metafile raises
+// engine::Error.
 QImage decodeEnhancedMetafile(const QByteArray& data);
 
-} // namespace framework
+} // namespace picture_helper
