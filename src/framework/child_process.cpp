@@ -2,6 +2,8 @@
 
 #include <QProcess>
 #include <QTimer>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace framework {
 
@@ -27,7 +29,7 @@ ChildProcess::~ChildProcess() {
 }
 
 void ChildProcess::start(const QString& program, const QStringList& arguments,
-                         std::chrono::milliseconds timeLimit) {
+                         std::chrono::milliseconds timeLimit, int shared) {
     stop();
     auto* process = new QProcess(this);
     m_process = process;
@@ -36,6 +38,15 @@ void ChildProcess::start(const QString& program, const QStringList& arguments,
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
     process->setReadChannel(QProcess::StandardOutput);
+    if (shared >= 0) {
+        // In the child, between fork and exec: only calls that are safe there.
+        process->setChildProcessModifier([shared] {
+            if (shared == 3)
+                ::fcntl(3, F_SETFD, 0);
+            else
+                ::dup2(shared, 3);
+        });
+    }
     connect(process, &QProcess::readyReadStandardOutput, this, [this, process] {
         if (process == m_process)
             Q_EMIT outputReady();

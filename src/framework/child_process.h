@@ -35,8 +35,9 @@ public:
     ~ChildProcess() override;
 
     // Starts the program; a program still running from an earlier start is stopped first.
+    // A descriptor of this process given as `shared` is the program's descriptor 3.
     void start(const QString& program, const QStringList& arguments,
-               std::chrono::milliseconds timeLimit);
+               std::chrono::milliseconds timeLimit, int shared = -1);
     // Kills the running program without waiting for it (it is reaped when it has gone);
     // nothing more is heard of it.
     void stop();

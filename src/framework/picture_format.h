@@ -1,5 +1,7 @@
 #pragma once
 
+#include "picture_helper_protocol.h"
+
 #include <QFileInfo>
 #include <QString>
 #include <optional>
@@ -10,10 +12,8 @@ namespace framework {
 // The picture file kinds an actor picture may be, told by the file's extension.
 enum class PictureFormat { Bitmap, Icon, EnhancedMetafile, Metafile, Jpeg };
 
-// The most pixels a decoded picture may have (64 MB at four bytes a pixel). Larger pictures
-// are decoded at a reduced size, keeping their shape, so that a damaged size field can never
-// make a decoder ask for gigabytes and no more than this ever reaches the program.
-inline constexpr qint64 kMaxPicturePixels = qint64(16) * 1024 * 1024;
+// The most pixels a decoded picture may have; see picture_helper_protocol.h.
+inline constexpr qint64 kMaxPicturePixels = picture_helper_protocol::kMaxPicturePixels;
 
 // The format for an extension given without its dot, letters in any case ("JPG", "wmf");
 // nothing for an extension the program does not show.

@@ -1,13 +1,15 @@
 #include "jpeg_decoder.h"
 
-#include "engine/error.h"
-#include "framework/picture_format.h"
+#include "decode_error.h"
+#include "framework/picture_helper_protocol.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <jerror.h>
 #include <jpeglib.h>
+#include <string>
+#include <vector>
 
 namespace picture_helper {
 
@@ -31,8 +33,9 @@ struct Job {
     jpeg_decompress_struct cinfo;
     ErrorManager error;
     jpeg_progress_mgr progress;
-    QImage image;
-    QByteArray cmykRow;
+    const JpegPixels* pixels = nullptr;
+    std::uint8_t* image = nullptr;
+    std::vector<JSAMPLE> cmykRow;
     const char* failure = nullptr; // our own reasons, besides libjpeg's messages
 };
 
@@ -85,14 +88,15 @@ bool chooseScale(jpeg_decompress_struct& cinfo) {
         cinfo.scale_num = eighths;
         cinfo.scale_denom = 8;
         jpeg_calc_output_dimensions(&cinfo);
-        if (qint64(cinfo.output_width) * cinfo.output_height <= framework::kMaxPicturePixels)
+        if (std::int64_t(cinfo.output_width) * cinfo.output_height <=
+            framework::picture_helper_protocol::kMaxPicturePixels)
             return true;
     }
     return false;
 }
 
 // CMYK as Adobe programs write it (inverted) or plain.
-void cmykRowToRgb(const JSAMPLE* cmyk, QRgb* out, JDIMENSION width, bool inverted) {
+void cmykRowToRgb(const JSAMPLE* cmyk, std::uint8_t* out, JDIMENSION width, bool inverted) {
     for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
         int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
         if (!inverted) {
@@ -101,13 +105,16 @@ void cmykRowToRgb(const JSAMPLE* cmyk, QRgb* out, JDIMENSION width, bool inverte
             y = 255 - y;
             k = 255 - k;
         }
-        out[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+        out[4 * x] = std::uint8_t(y * k / 255);
+        out[4 * x + 1] = std::uint8_t(m * k / 255);
+        out[4 * x + 2] = std::uint8_t(c * k / 255);
+        out[4 * x + 3] = 255;
     }
 }
 
 // Returns false after a libjpeg error or a failure of our own. Only this function calls
 // setjmp; it keeps no local state that changes after it.
-bool decodeInto(Job* job, const QByteArray* data) {
+bool decodeInto(Job* job, const std::uint8_t* data, std::size_t size) {
     job->cinfo.err = jpeg_std_error(&job->error.pub);
     job->error.pub.error_exit = errorExit;
     job->error.pub.emit_message = emitMessage;
@@ -120,8 +127,7 @@ bool decodeInto(Job* job, const QByteArray* data) {
     job->cinfo.mem->max_memory_to_use = kMaxLibraryMemory;
     job->progress.progress_monitor = checkProgress;
     job->cinfo.progress = &job->progress;
-    jpeg_mem_src(&job->cinfo, reinterpret_cast<const unsigned char*>(data->constData()),
-                 static_cast<unsigned long>(data->size()));
+    jpeg_mem_src(&job->cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&job->cinfo, TRUE);
 
     const bool cmyk =
@@ -131,16 +137,15 @@ bool decodeInto(Job* job, const QByteArray* data) {
         fail(j_common_ptr(&job->cinfo), "billedet er for stort");
     jpeg_start_decompress(&job->cinfo);
 
-    job->image =
-        QImage(int(job->cinfo.output_width), int(job->cinfo.output_height), QImage::Format_RGB32);
-    if (job->image.isNull())
+    job->image = (*job->pixels)(job->cinfo.output_width, job->cinfo.output_height);
+    if (!job->image)
         fail(j_common_ptr(&job->cinfo), "der er ikke hukommelse nok til billedet");
     if (cmyk)
-        job->cmykRow.resize(qsizetype(job->cinfo.output_width) * 4);
+        job->cmykRow.resize(std::size_t(job->cinfo.output_width) * 4);
+    const std::size_t rowBytes = std::size_t(job->cinfo.output_width) * 4;
     while (job->cinfo.output_scanline < job->cinfo.output_height) {
-        auto* line = reinterpret_cast<QRgb*>(job->image.scanLine(int(job->cinfo.output_scanline)));
-        JSAMPROW row = cmyk ? reinterpret_cast<JSAMPROW>(job->cmykRow.data())
-                            : reinterpret_cast<JSAMPROW>(line);
+        std::uint8_t* line = job->image + rowBytes * job->cinfo.output_scanline;
+        JSAMPROW row = cmyk ? job->cmykRow.data() : line;
         jpeg_read_scanlines(&job->cinfo, &row, 1);
         if (cmyk)
             cmykRowToRgb(row, line, job->cinfo.output_width, job->cinfo.saw_Adobe_marker);
@@ -151,18 +156,20 @@ bool decodeInto(Job* job, const QByteArray* data) {
 
 } // namespace
 
-QImage decodeJpeg(const QByteArray& data) {
+JpegSize decodeJpeg(const std::uint8_t* data, std::size_t size, const JpegPixels& pixels) {
     Job job;
     std::memset(&job.cinfo, 0, sizeof job.cinfo);
     std::memset(&job.progress, 0, sizeof job.progress);
     job.error.message[0] = '\0';
-    const bool ok = decodeInto(&job, &data);
+    job.pixels = &pixels;
+    const bool ok = decodeInto(&job, data, size);
+    const JpegSize decoded{job.cinfo.output_width, job.cinfo.output_height};
     jpeg_destroy_decompress(&job.cinfo);
     if (ok)
-        return job.image;
-    const QString reason =
-        job.failure ? QString::fromLatin1(job.failure) : QString::fromLocal8Bit(job.error.message);
-    throw engine::Error(QStringLiteral("JPEG-filen kan ikke læses (%1).").arg(reason));
+        return decoded;
+    // libjpeg's own messages are in English; ours are not.
+    throw DecodeError(std::string("JPEG-filen kan ikke læses (") +
+                      (job.failure ? job.failure : job.error.message) + ").");
 }
 
 } // namespace picture_helper

@@ -1,5 +1,6 @@
 #include "picture_decoder.h"
 
+#include "decode_error.h"
 #include "engine/error.h"
 #include "jpeg_decoder.h"
 #include "metafile_decoder.h"
@@ -88,11 +89,26 @@ QImage readWithQt(const QByteArray& data, const char* format) {
     return image;
 }
 
-QImage decodeByFormat(const QByteArray& data, framework::PictureFormat format) {
+QImage decodeJpegImage(const QByteArray& data, const PictureAllocator& allocate) {
+    QImage image;
+    try {
+        decodeJpeg(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                   std::size_t(data.size()), [&](unsigned width, unsigned height) {
+                       image = allocate(QSize(int(width), int(height)), QImage::Format_RGB32);
+                       return image.isNull() ? nullptr : image.bits();
+                   });
+    } catch (const DecodeError& error) {
+        fail(QString::fromUtf8(error.what()));
+    }
+    return image;
+}
+
+QImage decodeByFormat(const QByteArray& data, framework::PictureFormat format,
+                      const PictureAllocator& allocate) {
     using framework::PictureFormat;
     switch (format) {
     case PictureFormat::Jpeg:
-        return decodeJpeg(data);
+        return decodeJpegImage(data, allocate);
     case PictureFormat::Bitmap:
         checkBitmapComplete(data);
         return readWithQt(data, "bmp");
@@ -108,10 +124,14 @@ QImage decodeByFormat(const QByteArray& data, framework::PictureFormat format) {
 
 } // namespace
 
-QImage decodePicture(const QByteArray& data, framework::PictureFormat format) {
+QImage decodePicture(const QByteArray& data, framework::PictureFormat format,
+                     const PictureAllocator& allocate) {
     if (data.isEmpty())
         fail(QStringLiteral("Filen er tom."));
-    QImage image = decodeByFormat(data, format);
+    QImage image = decodeByFormat(
+        data, format, allocate ? allocate : [](const QSize& size, QImage::Format pixels) {
+            return QImage(size, pixels);
+        });
     if (image.isNull())
         fail(QStringLiteral("Filen er beskadiget."));
     const QSize size = boundedSize(image.size());

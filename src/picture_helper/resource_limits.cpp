@@ -33,7 +33,10 @@ void limitResources(std::chrono::seconds seconds, std::size_t megabytes) {
     setLimit(RLIMIT_CPU, rlim_t(seconds.count()));
     ::alarm(unsigned(seconds.count()));
     setLimit(RLIMIT_CORE, 0);
+    // A write to a file fails instead of ending the helper: a library may try to keep a
+    // cache (fontconfig does) and goes on without it.
     setLimit(RLIMIT_FSIZE, 0);
+    std::signal(SIGXFSZ, SIG_IGN);
 #ifndef SPOLEBOX_HELPER_HAS_ASAN
     setLimit(RLIMIT_AS, rlim_t(megabytes) * 1024 * 1024);
 #else

@@ -235,9 +235,10 @@ void TestPictureLoader::metafileWithText_data() {
     for (int c = 0x80; c <= 0xFF; ++c)
         all.append(char(c));
     QTest::newRow("every byte above 127") << all;
+    QTest::newRow("characters XML reserves") << QByteArray("A & B <C> \"D\"");
 }
 
-// Text is drawn with the fonts of fonts-urw-base35; letters above 127 must not upset libwmf.
+// libwmf writes the text into SVG as it stands: no byte of it may spoil the SVG.
 void TestPictureLoader::metafileWithText() {
     QFETCH(QByteArray, text);
     const PictureAnswer answer =
