@@ -9,11 +9,13 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {}
 
 void ImageControl::setPicture(const QImage& picture) {
     m_picture = picture;
+    m_scaled = QImage();
     update();
 }
 
 void ImageControl::setStretch(bool on) {
     m_stretch = on;
+    m_scaled = QImage();
     update();
 }
 
@@ -21,11 +23,13 @@ void ImageControl::paintEvent(QPaintEvent*) {
     if (m_picture.isNull())
         return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (m_stretch)
-        painter.drawImage(rect(), m_picture);
-    else
+    if (!m_stretch || m_picture.size() == size()) {
         painter.drawImage(QPoint(0, 0), m_picture);
+        return;
+    }
+    if (m_scaled.size() != size())
+        m_scaled = m_picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    painter.drawImage(QPoint(0, 0), m_scaled);
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {

@@ -7,7 +7,8 @@ namespace framework {
 
 // A picture control: shows one picture, stretched to the control's own size when stretching
 // is on (otherwise at its own size from the top left), and reports a click with the left
-// button.
+// button. A stretched picture is scaled once per size, not at every paint: a large photo
+// shown small would otherwise be scaled down again whenever the window repaints.
 class ImageControl : public QWidget {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ protected:
 
 private:
     QImage m_picture;
+    QImage m_scaled; // m_picture at the control's size, while stretching
     bool m_stretch = false;
     bool m_pressed = false;
 };

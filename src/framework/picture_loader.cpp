@@ -1,119 +1,174 @@
 #include "picture_loader.h"
 
-#include "engine/error.h"
-#include "jpeg_decoder.h"
-#include "metafile_decoder.h"
+#include "picture_format.h"
+#include "picture_helper_protocol.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QFile>
-#include <QImageReader>
-#include <QtEndian>
-#include <cmath>
-#include <cstdlib>
+#include <utility>
 
 namespace framework {
 
+namespace protocol = picture_helper_protocol;
+
 namespace {
 
-// No picture file of an actor comes near this; a larger file is not read into memory.
-constexpr qint64 kMaxFileSize = qint64(256) * 1024 * 1024;
-
-// Qt's bitmap reader shows a cut-off uncompressed bitmap with its missing rows blank;
-// such a file is refused here instead, like every other truncated picture.
-void checkBitmapComplete(const QByteArray& data) {
-    constexpr qsizetype kFileHeader = 14;
-    if (data.size() < kFileHeader + 16)
-        return; // too short for any bitmap: Qt refuses it
-    const auto u16 = [&data](qsizetype at) {
-        return qFromLittleEndian<quint16>(data.constData() + at);
-    };
-    const auto u32 = [&data](qsizetype at) {
-        return qFromLittleEndian<quint32>(data.constData() + at);
-    };
-    const quint32 pixelsAt = u32(10);
-    const quint32 infoSize = u32(14);
-    qint64 width = 0;
-    qint64 height = 0;
-    quint32 bitsPerPixel = 0;
-    quint32 compression = 0;
-    if (infoSize == 12) {
-        width = u16(18);
-        height = u16(20);
-        bitsPerPixel = u16(24);
-    } else if (infoSize >= 40 && data.size() >= kFileHeader + 20) {
-        width = qint32(u32(18));
-        height = qint32(u32(22));
-        bitsPerPixel = u16(28);
-        compression = u32(30);
-    } else {
-        return;
+QImage::Format imageFormatOf(quint32 pixelKind) {
+    switch (protocol::PixelKind(pixelKind)) {
+    case protocol::PixelKind::Opaque:
+        return QImage::Format_RGB32;
+    case protocol::PixelKind::PremultipliedTransparent:
+        return QImage::Format_ARGB32_Premultiplied;
     }
-    constexpr quint32 kUncompressed = 0, kBitFields = 3, kAlphaBitFields = 6;
-    if (compression != kUncompressed && compression != kBitFields && compression != kAlphaBitFields)
-        return;
-    // In floating point: a damaged header may give sizes whose product overflows.
-    const double rowBytes = std::floor((double(bitsPerPixel) * std::abs(width) + 31) / 32) * 4;
-    if (double(pixelsAt) + rowBytes * double(std::abs(height)) > double(data.size()))
-        throw engine::Error(QStringLiteral("Filen er afkortet."));
-}
-
-QImage readWithQt(const QByteArray& data, const char* format) {
-    QByteArray copy = data;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoDetectImageFormat(false);
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels)
-        throw engine::Error(QStringLiteral("Billedet er for stort."));
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        throw engine::Error(QStringLiteral("Filen er beskadiget (%1).").arg(reader.errorString()));
-    return image;
+    return QImage::Format_Invalid;
 }
 
 } // namespace
 
-QImage decodePicture(const QByteArray& data, PictureFormat format) {
-    if (data.isEmpty())
-        throw engine::Error(QStringLiteral("Filen er tom."));
-    switch (format) {
-    case PictureFormat::Jpeg:
-        return decodeJpeg(data);
-    case PictureFormat::Bitmap:
-        checkBitmapComplete(data);
-        return readWithQt(data, "bmp");
-    case PictureFormat::Icon:
-        return readWithQt(data, "ico");
-    case PictureFormat::Metafile:
-        return decodeWindowsMetafile(data);
-    case PictureFormat::EnhancedMetafile:
-        return decodeEnhancedMetafile(data);
-    }
-    throw engine::Error(QStringLiteral("Ukendt billedformat."));
+PictureLoader::PictureLoader(QObject* parent)
+    : QObject(parent), m_child(new ChildProcess(this)),
+      m_pixelFiles(std::make_shared<PixelFiles>()) {
+    connect(m_child, &ChildProcess::outputReady, this, &PictureLoader::readOutput);
+    connect(m_child, &ChildProcess::ended, this, &PictureLoader::helperEnded);
 }
 
-QImage loadPicture(const QString& fileName) {
-    const QString shown = QDir::toNativeSeparators(fileName);
-    const auto failure = [&shown](const QString& reason) {
-        return engine::Error(QStringLiteral("Kan ikke vise billedet %1.\n%2").arg(shown, reason));
-    };
-    const std::optional<PictureFormat> format = pictureFormatOf(fileName);
-    if (!format)
-        throw failure(QStringLiteral("Filtypen kendes ikke; billeder kan være .bmp, .ico, .emf, "
-                                     ".wmf, .jpg eller .jpeg."));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw failure(file.errorString());
-    if (file.size() > kMaxFileSize)
-        throw failure(QStringLiteral("Filen er for stor."));
-    const QByteArray data = file.readAll();
-    try {
-        return decodePicture(data, *format);
-    } catch (const engine::Error& error) {
-        throw failure(error.message());
+PictureLoader::~PictureLoader() {
+    cancel();
+}
+
+void PictureLoader::request(const QString& fileName) {
+    cancel();
+    m_fileName = fileName;
+    const quint64 request = ++m_requests;
+    m_pixelFile = m_pixelFiles->take();
+    if (m_pixelFile < 0) {
+        // Told after request() has returned, like every other answer.
+        QMetaObject::invokeMethod(
+            this,
+            [this, request] {
+                if (request == m_requests && !m_fileName.isEmpty())
+                    fail(QStringLiteral("Der er ikke hukommelse nok til billedet."));
+            },
+            Qt::QueuedConnection);
+        return;
     }
+    // The helper's own limit is a last resort, for when this program is gone: it is ours
+    // rounded up to whole seconds, and one more.
+    const auto backstop =
+        std::chrono::ceil<std::chrono::seconds>(m_timeLimit) + std::chrono::seconds(1);
+    m_child->start(
+        helperFor(fileName),
+        {fileName, QString::number(backstop.count()), QString::number(kMemoryCeilingMegabytes)},
+        m_timeLimit, m_pixelFile);
+}
+
+void PictureLoader::cancel() {
+    m_child->stop();
+    m_fileName.clear();
+    m_answer.clear();
+    m_reasonLength = 0;
+    m_pictureHeader.reset();
+    // A helper that has ended writes no more: its file can serve the next picture.
+    if (m_helperEnded)
+        m_pixelFiles->giveBack(m_pixelFile);
+    else
+        PixelFiles::drop(m_pixelFile);
+    m_pixelFile = -1;
+    m_helperEnded = false;
+}
+
+bool PictureLoader::isBusy() const {
+    return m_child->isRunning();
+}
+
+// Takes what the helper has written so far: the header, then the reason when there is one.
+// Anything more means the helper went wrong: it is stopped and the file is damaged.
+void PictureLoader::readOutput() {
+    while (m_child->isRunning() && m_child->bytesAvailable() > 0) {
+        const qsizetype expected = protocol::kHeaderSize + m_reasonLength;
+        const qsizetype had = m_answer.size();
+        if (had == expected && (had > protocol::kHeaderSize || m_pictureHeader))
+            return fail(QStringLiteral("Filen er beskadiget."));
+        m_answer.resize(expected);
+        const qint64 got = m_child->read(m_answer.data() + had, expected - had);
+        m_answer.resize(had + std::max<qint64>(got, 0));
+        if (had < protocol::kHeaderSize && m_answer.size() == protocol::kHeaderSize &&
+            !startAnswer())
+            return;
+    }
+}
+
+bool PictureLoader::startAnswer() {
+    protocol::Header header;
+    if (!protocol::decodeHeader(m_answer.constData(), header)) {
+        fail(QStringLiteral("Filen er beskadiget."));
+        return false;
+    }
+    if (header.kind == protocol::kError) {
+        if (header.reasonLength == 0 || header.reasonLength > protocol::kMaxReasonSize) {
+            fail(QStringLiteral("Filen er beskadiget."));
+            return false;
+        }
+        m_reasonLength = qsizetype(header.reasonLength);
+        return true;
+    }
+    if (header.width == 0 || header.height == 0 ||
+        qint64(header.width) * header.height > kMaxPicturePixels ||
+        imageFormatOf(header.pixelKind) == QImage::Format_Invalid) {
+        fail(QStringLiteral("Filen er beskadiget."));
+        return false;
+    }
+    m_pictureHeader = header;
+    return true;
+}
+
+void PictureLoader::helperEnded(ChildProcess::Ending ending) {
+    m_helperEnded = true;
+    readOutput();
+    if (m_fileName.isEmpty())
+        return; // already answered
+    switch (ending) {
+    case ChildProcess::Ending::Exited:
+        if (m_pictureHeader && m_child->exitCode() == 0)
+            return succeed();
+        if (m_reasonLength > 0 && m_answer.size() == protocol::kHeaderSize + m_reasonLength)
+            return fail(QString::fromUtf8(m_answer.mid(protocol::kHeaderSize)));
+        return fail(QStringLiteral("Filen er beskadiget."));
+    case ChildProcess::Ending::Crashed:
+        return fail(QStringLiteral("Filen er beskadiget, eller billedet er for stort."));
+    case ChildProcess::Ending::TimedOut:
+        return fail(QStringLiteral("Det tog for lang tid at læse billedet; filen er måske "
+                                   "beskadiget."));
+    case ChildProcess::Ending::NotStarted:
+        return fail(QStringLiteral("Programmet, der læser billeder, kunne ikke startes (%1). "
+                                   "Installér Spolebox igen.")
+                        .arg(QDir::toNativeSeparators(helperFor(m_fileName))));
+    }
+}
+
+QString PictureLoader::helperFor(const QString& fileName) const {
+    if (!m_helper.isEmpty())
+        return m_helper;
+    return pictureHelperProgram(pictureFormatOf(fileName) == PictureFormat::Jpeg ? kJpegHelper
+                                                                                 : kPictureHelper);
+}
+
+void PictureLoader::fail(const QString& reason) {
+    const QString fileName = m_fileName;
+    cancel();
+    Q_EMIT failed(fileName, QStringLiteral("Kan ikke vise billedet %1.\n%2")
+                                .arg(QDir::toNativeSeparators(fileName), reason));
+}
+
+void PictureLoader::succeed() {
+    const protocol::Header header = *m_pictureHeader;
+    const int file = std::exchange(m_pixelFile, -1);
+    const QImage picture = m_pixelFiles->picture(file, int(header.width), int(header.height),
+                                                 imageFormatOf(header.pixelKind));
+    if (picture.isNull())
+        return fail(QStringLiteral("Der er ikke hukommelse nok til billedet."));
+    const QString fileName = m_fileName;
+    cancel();
+    Q_EMIT loaded(fileName, picture);
 }
 
 } // namespace framework

@@ -11,23 +11,19 @@
 #include "framework/field_data_link.h"
 #include "framework/image_control.h"
 #include "framework/message_box.h"
-#include "framework/picture_fit.h"
-#include "framework/picture_loader.h"
+#include "framework/picture_display.h"
 #include "framework/picture_path.h"
 #include "picture_file_dialog.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
-#include <QTimer>
 
 namespace {
 
@@ -148,6 +144,7 @@ void TSkuespillerForm::buildWindow() {
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->setGeometry(2, 15, 205, 204);
     Image1->hide();
+    m_pictureDisplay = new framework::PictureDisplay(Image1, BilledeBox, this);
     connect(Image1, &framework::ImageControl::clicked, this, [this] { Image1Click(); });
 
     DBMemo1 = named(new framework::DBMemo(this), "DBMemo1");
@@ -402,56 +399,31 @@ void TSkuespillerForm::BitBtn3Click() {
     });
 }
 
-// One user action makes the engine send several notices (the row moved, the rows were read
-// again); the picture of one row and path is handled once per action, so that a relative
-// path whose file is missing is reported once each time, not once per notice.
+// Runs on every notice of the register's source; one action makes several (the row moved,
+// the rows were read again). The picture display takes the file up once the action is over,
+// so that a missing or damaged file is told once per action.
 void TSkuespillerForm::SkuespillerSourceDataChange() {
     if (!m_skuespillerTable.isActive())
         return;
     framework::guarded([this] {
         const QString programDir = m_dataBox.programDir();
-        const engine::Bookmark row = m_skuespillerTable.bookmark();
         const QString path = m_skuespillerTable.fieldByName(kBilledepath).asString();
-        if (m_handledThisTurn && *m_handledThisTurn == std::pair(row, path))
-            return;
-        const auto handled = qScopeGuard([this] {
-            if (!m_skuespillerTable.isActive())
-                return;
-            const bool first = !m_handledThisTurn;
-            m_handledThisTurn.emplace(m_skuespillerTable.bookmark(),
-                                      m_skuespillerTable.fieldByName(kBilledepath).asString());
-            if (first)
-                QTimer::singleShot(0, this, [this] { m_handledThisTurn.reset(); });
-        });
-
         if (path == SidsteBilledepath)
             return;
-        Image1->hide();
+        m_pictureDisplay->clear();
         SidsteBilledepath = path;
         if (path.isEmpty())
             return;
         // A full path inside the program directory is stored relative from now on. The post
-        // runs this handler again, which shows the picture; the steps below then find the
-        // same picture.
+        // runs this handler again, which asks for the same picture.
         if (framework::isInsideProgramDir(path, programDir)) {
             m_skuespillerTable.edit();
             m_skuespillerTable.fieldByName(kBilledepath).setAsString(path.mid(programDir.size()));
             m_skuespillerTable.post();
         }
         SidsteBilledepath = framework::resolvePicturePath(SidsteBilledepath, programDir);
-        if (!QFileInfo(SidsteBilledepath).isFile()) {
-            framework::systemError(QStringLiteral("Kan ikke finde billede."));
-            return;
-        }
-        showPicture(SidsteBilledepath);
+        m_pictureDisplay->showFile(SidsteBilledepath);
     });
-}
-
-void TSkuespillerForm::showPicture(const QString& resolvedPath) {
-    const QImage picture = framework::loadPicture(resolvedPath);
-    Image1->setPicture(picture);
-    Image1->setGeometry(framework::fitPictureInFrame(BilledeBox->size(), picture.size()));
-    Image1->show();
 }
 
 void TSkuespillerForm::Image1Click() {

@@ -21,6 +21,7 @@ namespace framework {
 class DBGrid;
 class DBMemo;
 class ImageControl;
+class PictureDisplay;
 } // namespace framework
 
 // The actor register "Skuespillere": looking actors up by the start of their names,
@@ -99,7 +100,6 @@ private:
     void buildWindow();
     void openSkuespillerTable();
     QString pictureDirectory() const;
-    void showPicture(const QString& resolvedPath);
     void scanForActor();
     qint64 fillIdentityOfNewestActor(); // the newest actor's number
     bool hasCurrentActor() const;
@@ -114,7 +114,6 @@ private:
     qint64 m_newestActor = 0; // after a new row was posted
     std::optional<qint64> m_closingActor;
     std::optional<qint64> m_pickedActor;
-    // The row and stored path the picture display last handled, until the event loop
-    // runs again (see SkuespillerSourceDataChange).
-    std::optional<std::pair<engine::Bookmark, QString>> m_handledThisTurn;
+    // Shows the actor's picture files in Image1.
+    framework::PictureDisplay* m_pictureDisplay = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "picture_file_dialog.h"
 
-#include "engine/error.h"
+#include "framework/picture_format.h"
 #include "framework/picture_loader.h"
 
 #include <QFileDialog>
@@ -20,28 +20,33 @@ const PictureFileType* typeOfLabel(const QString& label) {
     return nullptr;
 }
 
-// Shows the picture under the cursor in the dialog, scaled into a square.
+// Shows the picture under the cursor in the dialog, scaled into a square. The picture is
+// decoded while the dialog goes on; moving on to another file drops the one before.
 class PicturePreview : public QLabel {
 public:
-    explicit PicturePreview(QWidget* parent) : QLabel(parent) {
+    explicit PicturePreview(QWidget* parent)
+        : QLabel(parent), m_loader(new framework::PictureLoader(this)) {
         setObjectName(QStringLiteral("Preview"));
         setFixedSize(kPreviewSide, kPreviewSide);
         setAlignment(Qt::AlignCenter);
         setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        connect(m_loader, &framework::PictureLoader::loaded, this,
+                [this](const QString&, const QImage& image) {
+                    setPixmap(QPixmap::fromImage(image.scaled(
+                        size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+                });
+        // A file that cannot be shown has no preview; choosing it shows the reason.
     }
 
     void showFile(const QString& path) {
         clear();
-        if (!QFileInfo(path).isFile())
-            return;
-        try {
-            const QImage image = framework::loadPicture(path);
-            setPixmap(QPixmap::fromImage(
-                image.scaled(size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-        } catch (const engine::Error&) {
-            // A file that cannot be shown has no preview; choosing it shows the reason.
-        }
+        m_loader->cancel();
+        if (QFileInfo(path).isFile() && framework::pictureFormatOf(path))
+            m_loader->request(path);
     }
+
+private:
+    framework::PictureLoader* m_loader;
 };
 
 } // namespace

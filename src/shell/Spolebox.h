@@ -36,6 +36,7 @@ class DBRadioGroup;
 class DBText;
 class DataSource;
 class ImageControl;
+class PictureDisplay;
 } // namespace framework
 
 class TAboutForm;
@@ -236,7 +237,6 @@ private:
     bool m_opened = false;
     bool m_opening = false;
     bool m_closing = false;
-    // The actor and picture path the cast page last handled, until the event loop runs
-    // again (see SkuespillerSourceDataChange).
-    std::optional<std::pair<qint64, QString>> m_pictureHandledThisTurn;
+    // Shows the cast page's picture files in Image1.
+    framework::PictureDisplay* m_pictureDisplay = nullptr;
 };

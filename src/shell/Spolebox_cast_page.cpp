@@ -9,18 +9,15 @@
 #include "framework/db_text.h"
 #include "framework/error_display.h"
 #include "framework/field_data_link.h"
-#include "framework/message_box.h"
 #include "framework/image_control.h"
-#include "framework/picture_fit.h"
-#include "framework/picture_loader.h"
+#include "framework/message_box.h"
+#include "framework/picture_display.h"
 #include "framework/picture_path.h"
 #include "registers/FuldBilledeUnit.h"
 #include "registers/SkuespillerFormUnit.h"
 
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QTimer>
 
 using namespace mainform;
 
@@ -52,6 +49,7 @@ void TMainForm::buildCastPage() {
     Image1->setStretch(true);
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->hide();
+    m_pictureDisplay = new framework::PictureDisplay(Image1, BilledeBox, this);
 
     BitBtn1 = control<QPushButton>("BitBtn1", page, 330, 162, 169, 25);
     BitBtn1->setText(QStringLiteral("&Tilføj skuespiller"));
@@ -119,39 +117,25 @@ void TMainForm::BitBtn2Click() {
     cast.refresh();
 }
 
-// One action makes the engine send several notices (the row moved, the rows were read
-// again); an actor's picture is handled once per action, so that a missing file is
-// reported once each time rather than once per notice.
+// Runs on every notice of the cast grid's source; one action (a move to another recording)
+// makes several. The picture display takes the file up once the action is over, so that a
+// missing or damaged file is told once, with the new recording already on the screen.
 void TMainForm::SkuespillerSourceDataChange() {
     if (!m_dataBox || !SkuespillerSource2->dataSet())
         return;
     engine::Table& cast = m_dataBox->SkuespillerTable2();
     if (!cast.isActive())
         return;
-    const qint64 actor = cast.isEmpty() ? 0 : cast.fieldByName(kActorId).asInteger();
     const QString path =
         cast.isEmpty() ? QString() : cast.fieldByName(QStringLiteral("Billedepath")).asString();
-    if (m_pictureHandledThisTurn && *m_pictureHandledThisTurn == std::pair(actor, path))
-        return;
-    if (!m_pictureHandledThisTurn)
-        QTimer::singleShot(0, this, [this] { m_pictureHandledThisTurn.reset(); });
-    m_pictureHandledThisTurn.emplace(actor, path);
-
     if (path == SidsteBilledepath)
         return;
-    Image1->hide();
+    m_pictureDisplay->clear();
     SidsteBilledepath = path;
     if (path.isEmpty())
         return;
     SidsteBilledepath = framework::resolvePicturePath(path, ProgramDir);
-    if (!QFileInfo(SidsteBilledepath).isFile()) {
-        framework::systemError(QStringLiteral("Kan ikke finde billede."));
-        return;
-    }
-    const QImage picture = framework::loadPicture(SidsteBilledepath);
-    Image1->setPicture(picture);
-    Image1->setGeometry(framework::fitPictureInFrame(BilledeBox->size(), picture.size()));
-    Image1->show();
+    m_pictureDisplay->showFile(SidsteBilledepath);
 }
 
 void TMainForm::Image1Click() {

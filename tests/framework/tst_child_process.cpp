@@ -1,89 +1,120 @@
-#include "engine/error.h"
 #include "framework/child_process.h"
+#include "process_children.h"
 
 #include <QtTest>
-#include <csignal>
-#include <thread>
 
-using framework::runInChildProcess;
+using framework::ChildProcess;
 using namespace std::chrono_literals;
 
 namespace {
 
-const QString kFailure = QStringLiteral("Metafilen er beskadiget.");
+struct Run {
+    std::optional<ChildProcess::Ending> ending;
+    int endings = 0;
+    int exitCode = -1;
+    QByteArray output;
+};
 
-QString failureOf(const std::function<QByteArray()>& work, std::chrono::milliseconds timeout) {
-    try {
-        runInChildProcess(work, timeout, kFailure);
-    } catch (const engine::Error& error) {
-        return error.message();
-    }
-    return QStringLiteral("(no error)");
+// Runs a shell command to its end, reading its output as it comes.
+Run runShell(ChildProcess& child, const QString& command, std::chrono::milliseconds limit) {
+    Run run;
+    const auto read = QObject::connect(&child, &ChildProcess::outputReady, [&] {
+        QByteArray chunk(int(child.bytesAvailable()), '\0');
+        chunk.resize(qsizetype(child.read(chunk.data(), chunk.size())));
+        run.output += chunk;
+    });
+    const auto ended = QObject::connect(&child, &ChildProcess::ended, [&](ChildProcess::Ending e) {
+        run.ending = e;
+        ++run.endings;
+        run.exitCode = child.exitCode();
+    });
+    child.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command}, limit);
+    (void)QTest::qWaitFor([&run] { return run.ending.has_value(); }, 30000);
+    QObject::disconnect(read);
+    QObject::disconnect(ended);
+    return run;
 }
 
 } // namespace
 
-// The child process that the metafile decoders run in: its answer comes back whole, and
-// whatever goes wrong in it ends as an error, never in the program.
+// The runner of the picture helper: a program is watched, timed and always reaped, and
+// whatever becomes of it ends in exactly one report.
 class TestChildProcess : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void answer_data();
-    void answer();
-    void errorOfTheWork();
-    void crash_data();
-    void crash();
-    void hangIsStopped();
+    void endings_data();
+    void endings();
+    void outputLargerThanThePipe();
+    void programThatIsMissing();
+    void stoppedProgramIsReapedAndNotHeardOf();
+    void destroyedRunnerReapsItsProgram();
 };
 
-void TestChildProcess::answer_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("empty") << QByteArray();
-    QTest::newRow("small") << QByteArray("PNG");
-    QByteArray large(3 * 1024 * 1024 + 7, 'x'); // more than a pipe holds
-    large[12345] = '\0';
-    QTest::newRow("larger than the pipe") << large;
+void TestChildProcess::endings_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("ending");
+    QTest::addColumn<int>("exitCode"); // -1: not looked at
+    QTest::newRow("exit 0") << "exit 0" << int(ChildProcess::Ending::Exited) << 0;
+    QTest::newRow("exit 3") << "exit 3" << int(ChildProcess::Ending::Exited) << 3;
+    QTest::newRow("segmentation fault")
+        << "kill -SEGV $$" << int(ChildProcess::Ending::Crashed) << -1;
+    QTest::newRow("abort") << "kill -ABRT $$" << int(ChildProcess::Ending::Crashed) << -1;
+    QTest::newRow("killed") << "kill -KILL $$" << int(ChildProcess::Ending::Crashed) << -1;
+    QTest::newRow("hangs") << "sleep 60" << int(ChildProcess::Ending::TimedOut) << -1;
 }
 
-void TestChildProcess::answer() {
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(runInChildProcess([&bytes] { return bytes; }, 10s, kFailure), bytes);
+void TestChildProcess::endings() {
+    QFETCH(QString, command);
+    QFETCH(int, ending);
+    QFETCH(int, exitCode);
+    ChildProcess child;
+    const Run run = runShell(child, command, 500ms);
+    QVERIFY(run.ending);
+    QCOMPARE(int(*run.ending), ending);
+    QCOMPARE(run.endings, 1);
+    if (exitCode >= 0)
+        QCOMPARE(run.exitCode, exitCode);
+    QVERIFY(!child.isRunning());
+    QCOMPARE(childProcessesOfThisProcess(), QList<qint64>());
 }
 
-void TestChildProcess::errorOfTheWork() {
-    const auto work = []() -> QByteArray { throw engine::Error(QStringLiteral("Filen er tom.")); };
-    QCOMPARE(failureOf(work, 10s), "Filen er tom.");
+void TestChildProcess::outputLargerThanThePipe() {
+    ChildProcess child;
+    const Run run = runShell(child, QStringLiteral("head -c 3145735 /dev/zero"), 10s);
+    QCOMPARE(run.ending, ChildProcess::Ending::Exited);
+    QCOMPARE(run.output.size(), 3145735);
 }
 
-void TestChildProcess::crash_data() {
-    QTest::addColumn<int>("signal");
-    QTest::newRow("segmentation fault") << SIGSEGV;
-    QTest::newRow("abort") << SIGABRT;
-    QTest::newRow("floating point") << SIGFPE;
-    QTest::newRow("killed") << SIGKILL;
+void TestChildProcess::programThatIsMissing() {
+    ChildProcess child;
+    std::optional<ChildProcess::Ending> ending;
+    connect(&child, &ChildProcess::ended, [&ending](ChildProcess::Ending e) { ending = e; });
+    child.start(QStringLiteral("/nonexistent/spolebox-picture-helper"), {}, 10s);
+    QVERIFY(!ending); // told after start() has returned
+    QTRY_COMPARE(ending, ChildProcess::Ending::NotStarted);
 }
 
-void TestChildProcess::crash() {
-    QFETCH(int, signal);
-    const auto work = [signal]() -> QByteArray {
-        std::raise(signal);
-        return QByteArray("not reached");
-    };
-    QCOMPARE(failureOf(work, 10s), kFailure);
-    // The program goes on, and so does the next child.
-    QCOMPARE(runInChildProcess([] { return QByteArray("ok"); }, 10s, kFailure), "ok");
+void TestChildProcess::stoppedProgramIsReapedAndNotHeardOf() {
+    ChildProcess child;
+    int endings = 0;
+    connect(&child, &ChildProcess::ended, [&endings] { ++endings; });
+    child.start(QStringLiteral("/bin/sleep"), {QStringLiteral("60")}, 60s);
+    QTRY_COMPARE(childProcessesOfThisProcess().size(), 1);
+    child.stop();
+    QVERIFY(!child.isRunning());
+    QTRY_COMPARE(childProcessesOfThisProcess(), QList<qint64>());
+    QTest::qWait(50);
+    QCOMPARE(endings, 0);
 }
 
-void TestChildProcess::hangIsStopped() {
-    QElapsedTimer timer;
-    timer.start();
-    const auto work = []() -> QByteArray {
-        std::this_thread::sleep_for(60s);
-        return QByteArray();
-    };
-    QCOMPARE(failureOf(work, 300ms), kFailure);
-    QVERIFY(timer.elapsed() < 10000);
+void TestChildProcess::destroyedRunnerReapsItsProgram() {
+    {
+        ChildProcess child;
+        child.start(QStringLiteral("/bin/sleep"), {QStringLiteral("60")}, 60s);
+        QTRY_COMPARE(childProcessesOfThisProcess().size(), 1);
+    }
+    QCOMPARE(childProcessesOfThisProcess(), QList<qint64>());
 }
 
 QTEST_MAIN(TestChildProcess)

@@ -1,8 +1,9 @@
-#include "engine/error.h"
+#include "crafted_pictures.h"
 #include "framework/picture_fit.h"
-#include "framework/picture_loader.h"
+#include "framework/picture_format.h"
 #include "framework/picture_path.h"
-#include "picture_samples.h"
+#include "picture_wait.h"
+#include "process_children.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -62,8 +63,11 @@ private Q_SLOTS:
     void damagedFiles();
     void unknownExtensionAndMissingFile_data();
     void unknownExtensionAndMissingFile();
-    void jpegClaimingEnormousSize();
-    void jpegLargerThanTheLimitIsReducedNotRefused();
+    void picturesAboveTheLimitAreReduced_data();
+    void picturesAboveTheLimitAreReduced();
+    void newerRequestCancelsTheOlder();
+    void timeLimit();
+    void missingHelperProgram();
 
 private:
     QString write(const QString& name, const QByteArray& data);
@@ -216,7 +220,9 @@ void TestPictureLoader::validFiles() {
     QFETCH(QString, kind);
     QFETCH(QString, extension);
     const QSize size = kind == u"ico" ? QSize(32, 32) : QSize(60, 40);
-    const QImage image = loadPicture(write("picture." + extension, sampleOf(kind, size)));
+    const PictureAnswer answer = loadAndWait(write("picture." + extension, sampleOf(kind, size)));
+    QVERIFY2(answer.message.isEmpty(), qPrintable(answer.message));
+    const QImage& image = answer.picture;
     QCOMPARE(image.size(), size);
     QVERIFY2(redShare(image) > 0.8, qPrintable(QString::number(redShare(image))));
 }
@@ -229,14 +235,15 @@ void TestPictureLoader::metafileWithText_data() {
     for (int c = 0x80; c <= 0xFF; ++c)
         all.append(char(c));
     QTest::newRow("every byte above 127") << all;
+    QTest::newRow("characters XML reserves") << QByteArray("A & B <C> \"D\"");
 }
 
-// Text is drawn with the fonts of fonts-urw-base35; letters above 127 must not upset libwmf.
+// libwmf writes the text into SVG as it stands: no byte of it may spoil the SVG.
 void TestPictureLoader::metafileWithText() {
     QFETCH(QByteArray, text);
-    const QImage image =
-        loadPicture(write("text.wmf", samples::wmf(QSize(200, 50), Qt::red, text)));
-    QCOMPARE(image.size(), QSize(200, 50));
+    const PictureAnswer answer =
+        loadAndWait(write("text.wmf", samples::wmf(QSize(200, 50), Qt::red, text)));
+    QCOMPARE(answer.picture.size(), QSize(200, 50));
 }
 
 void TestPictureLoader::damagedFiles_data() {
@@ -277,14 +284,13 @@ void TestPictureLoader::damagedFiles() {
     QFETCH(QString, kind);
     QFETCH(QByteArray, data);
     const QString path = write("damaged." + kind, data);
-    try {
-        const QImage image = loadPicture(path);
-        QFAIL(qPrintable(
-            QStringLiteral("decoded as %1 x %2").arg(image.width()).arg(image.height())));
-    } catch (const engine::Error& error) {
-        QVERIFY2(error.message().startsWith("Kan ikke vise billedet " + path),
-                 qPrintable(error.message()));
-    }
+    const PictureAnswer answer = loadAndWait(path);
+    QVERIFY2(answer.picture.isNull(), qPrintable(QStringLiteral("decoded as %1 x %2")
+                                                     .arg(answer.picture.width())
+                                                     .arg(answer.picture.height())));
+    QVERIFY2(answer.message.startsWith("Kan ikke vise billedet " + path),
+             qPrintable(answer.message));
+    QCOMPARE(answer.signals, 1);
 }
 
 void TestPictureLoader::unknownExtensionAndMissingFile_data() {
@@ -299,24 +305,77 @@ void TestPictureLoader::unknownExtensionAndMissingFile() {
     QFETCH(QString, name);
     QFETCH(bool, create);
     const QString path = create ? write(name, samples::bmp(QSize(4, 4))) : m_dir->filePath(name);
-    QVERIFY_THROWS_EXCEPTION(engine::Error, loadPicture(path));
+    const PictureAnswer answer = loadAndWait(path);
+    QVERIFY(answer.picture.isNull());
+    QVERIFY2(answer.message.startsWith("Kan ikke vise billedet " + path),
+             qPrintable(answer.message));
 }
 
-void TestPictureLoader::jpegClaimingEnormousSize() {
-    // The frame header (SOF0) of Qt's JPEG holds height and width after its length and
-    // precision; 65000 x 65000 would need 16 GB.
-    QByteArray data = samples::jpeg(QSize(16, 16));
-    const qsizetype sof = data.indexOf("\xFF\xC0");
-    QVERIFY(sof > 0);
-    qToBigEndian<quint16>(65000, data.data() + sof + 5);
-    qToBigEndian<quint16>(65000, data.data() + sof + 7);
-    QVERIFY_THROWS_EXCEPTION(engine::Error, loadPicture(write("huge.jpg", data)));
+void TestPictureLoader::picturesAboveTheLimitAreReduced_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("jpeg, 8200 x 4100") << "large.jpg" << QSize(8200, 4100);
+    QTest::newRow("bmp, 5000 x 3500") << "large.bmp" << QSize(5000, 3500);
 }
 
-void TestPictureLoader::jpegLargerThanTheLimitIsReducedNotRefused() {
-    const QSize size(8200, 4100); // 33.6 million pixels, just over the limit
-    const QImage image = loadPicture(write("large.jpg", samples::jpeg(size)));
-    QCOMPARE(image.size(), QSize(4100, 2050));
+// The picture comes back as large as the limit allows, keeping its shape.
+void TestPictureLoader::picturesAboveTheLimitAreReduced() {
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    const QString path =
+        write(name, name.endsWith(u"jpg") ? samples::jpeg(size) : samples::bmp(size));
+    const PictureAnswer answer = loadAndWait(path);
+    QVERIFY2(answer.message.isEmpty(), qPrintable(answer.message));
+    const QSize shown = answer.picture.size();
+    const qint64 pixels = qint64(shown.width()) * shown.height();
+    QVERIFY2(pixels <= kMaxPicturePixels && pixels > kMaxPicturePixels / 2,
+             qPrintable(QStringLiteral("%1 x %2").arg(shown.width()).arg(shown.height())));
+    QVERIFY(qAbs(double(shown.width()) / shown.height() - double(size.width()) / size.height()) <
+            0.01);
+}
+
+// Moving on to another actor before a picture is there: the older picture's helper is
+// killed, and only the newer picture is heard of.
+void TestPictureLoader::newerRequestCancelsTheOlder() {
+    const QString slow = write("slow.emf", crafted::largeEmf(QSize(800, 600), 1200000));
+    const QString quick = write("quick.bmp", samples::bmp(QSize(30, 20)));
+    PictureLoader loader;
+    QStringList answered;
+    connect(&loader, &PictureLoader::loaded,
+            [&answered](const QString& file, const QImage&) { answered << file; });
+    connect(&loader, &PictureLoader::failed,
+            [&answered](const QString& file, const QString&) { answered << file; });
+    loader.request(slow);
+    QTRY_COMPARE(childProcessesOfThisProcess().size(), 1);
+    const PictureAnswer answer = loadAndWait(loader, quick);
+    QCOMPARE(answer.picture.size(), QSize(30, 20));
+    QCOMPARE(answered, QStringList{quick});
+    QTRY_COMPARE(childProcessesOfThisProcess(), QList<qint64>());
+    QTest::qWait(100);
+    QCOMPARE(answered, QStringList{quick});
+}
+
+void TestPictureLoader::timeLimit() {
+    const QString slow = write("slow.emf", crafted::largeEmf(QSize(800, 600), 1200000));
+    PictureLoader loader;
+    loader.setTimeLimit(std::chrono::milliseconds(300));
+    const PictureAnswer answer = loadAndWait(loader, slow);
+    QVERIFY(answer.picture.isNull());
+    QCOMPARE(answer.message, "Kan ikke vise billedet " + slow +
+                                 ".\nDet tog for lang tid at læse billedet; filen er måske "
+                                 "beskadiget.");
+    QCOMPARE(childProcessesOfThisProcess(), QList<qint64>());
+}
+
+void TestPictureLoader::missingHelperProgram() {
+    const QString path = write("a.bmp", samples::bmp(QSize(4, 4)));
+    PictureLoader loader;
+    loader.setHelperProgram(m_dir->filePath("spolebox-picture-helper"));
+    const PictureAnswer answer = loadAndWait(loader, path);
+    QVERIFY(answer.picture.isNull());
+    QVERIFY2(answer.message.startsWith("Kan ikke vise billedet " + path +
+                                       ".\nProgrammet, der læser billeder, kunne ikke startes"),
+             qPrintable(answer.message));
 }
 
 QTEST_MAIN(TestPictureLoader)

@@ -1,4 +1,5 @@
 #include "../framework/picture_samples.h"
+#include "framework/db_grid.h"
 #include "framework/image_control.h"
 #include "framework/picture_path.h"
 #include "registers/FuldBilledeUnit.h"
@@ -9,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -94,6 +96,8 @@ private Q_SLOTS:
     void clickShowsFullPicture();
     void fullPictureWindowStaysOnScreen();
     void pictureDialogFileTypes();
+    void pictureMessageOncePerMoveInRealBox_data();
+    void pictureMessageOncePerMoveInRealBox();
 };
 
 void TestActorPictures::controls() {
@@ -131,7 +135,7 @@ void TestActorPictures::fitting() {
     QVERIFY(f.ok());
     Register r(f);
     r.form.show();
-    QVERIFY(r.pictureShown());
+    QTRY_VERIFY(r.pictureShown());
     QCOMPARE(r.form.Image1->geometry(), geometry);
     QCOMPARE(r.form.Image1->picture().size(), picture);
     QVERIFY(f.messages.shown.empty());
@@ -144,7 +148,7 @@ void TestActorPictures::relativePath() {
     QVERIFY(f.ok());
     Register r(f);
     r.form.show();
-    QVERIFY(r.pictureShown());
+    QTRY_VERIFY(r.pictureShown());
     QCOMPARE(r.form.SidsteBilledepath, f.programDir() + "Billeder/a.jpg");
     QCOMPARE(r.storedPath(), "Billeder/a.jpg");
     QCOMPARE(r.form.Image1->picture().size(), QSize(40, 20));
@@ -158,7 +162,7 @@ void TestActorPictures::fullPathOutsideProgramDir() {
     QVERIFY(f.ok());
     Register r(f);
     r.form.show();
-    QVERIFY(r.pictureShown());
+    QTRY_VERIFY(r.pictureShown());
     QCOMPARE(r.storedPath(), path);
     QCOMPARE(r.form.SidsteBilledepath, path);
     QCOMPARE(f.storedActors().front().billedepath, path);
@@ -176,7 +180,7 @@ void TestActorPictures::fullPathInsideProgramDirBecomesRelative() {
     r.form.show();
     QCOMPARE(f.storedActors().front().billedepath, "Billeder/b.wmf");
     QCOMPARE(r.storedPath(), "Billeder/b.wmf");
-    QVERIFY(r.pictureShown());
+    QTRY_VERIFY(r.pictureShown());
     QCOMPARE(r.form.Image1->geometry(), QRect(53, 15, 102, 204));
     QCOMPARE(r.table().state(), engine::DatasetState::Browse);
     QVERIFY2(f.messages.shown.empty(), qPrintable(f.messages.texts().join('\n')));
@@ -200,14 +204,14 @@ void TestActorPictures::missingFile() {
     QVERIFY(f.ok());
     Register r(f);
     r.form.show();
-    QCOMPARE(f.messages.texts(), QStringList{"Kan ikke finde billede."});
+    QTRY_COMPARE(f.messages.texts(), QStringList{"Kan ikke finde billede."});
     QCOMPARE(f.messages.shown.front().caption, "Fejl...");
     QCOMPARE(f.messages.shown.front().icon, framework::MessageIcon::Warning);
     QCOMPARE(f.messages.shown.front().buttons,
              std::vector<framework::MessageButton>{framework::MessageButton::Ok});
     QVERIFY(!r.pictureShown());
-    QCoreApplication::processEvents(); // the next user action
-    r.table().refresh();
+    r.table().refresh(); // the next user action
+    QTest::qWait(100);
     QCOMPARE(int(f.messages.shown.size()), messagesAfterRefresh);
     QVERIFY(!r.pictureShown());
 }
@@ -231,7 +235,7 @@ void TestActorPictures::oneCharacterPath() {
     Register r(f);
     r.form.show();
     QCOMPARE(r.form.SidsteBilledepath, f.programDir() + "x");
-    QCOMPARE(f.messages.captions(), QStringList{caption});
+    QTRY_COMPARE(f.messages.captions(), QStringList{caption});
     if (fileExists)
         QVERIFY(f.messages.texts().front().startsWith("Kan ikke vise billedet "));
     QVERIFY(!r.pictureShown());
@@ -264,15 +268,15 @@ void TestActorPictures::undecodableFiles() {
     QVERIFY(f.ok());
     Register r(f);
     r.form.show();
-    QVERIFY(r.pictureShown());
+    QTRY_VERIFY(r.pictureShown());
     r.table().next();
-    QCOMPARE(f.messages.captions(), QStringList{"Error"});
+    QTRY_COMPARE(f.messages.captions(), QStringList{"Error"});
     QVERIFY2(f.messages.texts().front().startsWith("Kan ikke vise billedet "),
              qPrintable(f.messages.texts().front()));
     QVERIFY(!r.pictureShown());
     // The register goes on working.
     r.table().first();
-    QVERIFY(r.pictureShown());
+    QTRY_VERIFY(r.pictureShown());
 }
 
 void TestActorPictures::choosePicture_data() {
@@ -306,8 +310,8 @@ void TestActorPictures::choosePicture() {
                              : where == "outside" ? outside
                                                   : QStringLiteral("Billeder/gammel.jpg");
     QCOMPARE(f.storedActors().front().billedepath, expected);
+    QTRY_COMPARE(r.form.Image1->picture().size(), where == "cancel" ? QSize(8, 8) : QSize(20, 10));
     QVERIFY(r.pictureShown());
-    QCOMPARE(r.form.Image1->picture().size(), where == "cancel" ? QSize(8, 8) : QSize(20, 10));
     QVERIFY(f.messages.shown.empty());
 }
 
@@ -318,7 +322,7 @@ void TestActorPictures::removePicture() {
     QVERIFY(f.ok());
     Register r(f);
     r.form.show();
-    QVERIFY(r.pictureShown());
+    QTRY_VERIFY(r.pictureShown());
     QTest::mouseClick(r.form.BitBtn3, Qt::LeftButton);
     QCOMPARE(f.storedActors().front().billedepath, QString());
     QVERIFY(!r.pictureShown());
@@ -415,7 +419,7 @@ void TestActorPictures::scanInsideProgramDirStoresRelativePath() {
     QCOMPARE(f.messages.texts(),
              QStringList{"Tiljøj billede Olsen Jens.jpg til skuespiller Jens Olsen"});
     QCOMPARE(f.storedActors().front().billedepath, "Billeder/Olsen Jens.jpg");
-    QVERIFY(r.pictureShown());
+    QTRY_VERIFY(r.pictureShown());
 }
 
 void TestActorPictures::scanWithoutDirectory() {
@@ -437,7 +441,7 @@ void TestActorPictures::clickShowsFullPicture() {
     QVERIFY(f.ok());
     Register r(f);
     r.form.show();
-    QVERIFY(r.pictureShown());
+    QTRY_VERIFY(r.pictureShown());
     QSize shownPicture;
     QSize frameSize;
     QString title;
@@ -483,6 +487,54 @@ void TestActorPictures::pictureDialogFileTypes() {
     QCOMPARE(model->nameFilters(),
              QStringList({"*.jpeg", "*.jpg", "*.bmp", "*.ico", "*.emf", "*.wmf"}));
     QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+}
+
+void TestActorPictures::pictureMessageOncePerMoveInRealBox_data() {
+    QTest::addColumn<QString>("stored"); // below the program directory; "" for the full path
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing, relative path") << "Billeder/væk.jpg"
+                                            << "Kan ikke finde billede.";
+    QTest::newRow("missing, full path in the program directory") << ""
+                                                                 << "Kan ikke finde billede.";
+    QTest::newRow("damaged") << "Billeder/broken.jpg"
+                             << "Kan ikke vise billedet ";
+}
+
+// A real box runs its own event loop while it is up; moving down the grid onto an actor
+// whose picture cannot be shown still tells it once.
+void TestActorPictures::pictureMessageOncePerMoveInRealBox() {
+    QFETCH(QString, stored);
+    QFETCH(QString, message);
+    RegistersFixture f;
+    put(f.programDir() + "Billeder", "broken.jpg", "this is no picture");
+    f.addActor("Anna", "Berg");
+    f.addActor("Jens", "Olsen", stored.isEmpty() ? f.programDir() + "Billeder/væk.jpg" : stored);
+    QVERIFY(f.ok());
+    const framework::ScopedMessageHandler realBoxes({});
+    Register r(f);
+    r.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&r.form));
+    QStringList texts;
+    QTimer answer;
+    answer.setInterval(10);
+    connect(&answer, &QTimer::timeout, [&texts] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        const QString text = box->text();
+        box->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+        texts << text;
+    });
+    answer.start();
+    r.form.DBGrid1->setFocus();
+    QTest::keyClick(r.form.DBGrid1, Qt::Key_Down);
+    QCOMPARE(r.table().fieldByName("Fornavn").asString(), "Jens");
+    QTRY_VERIFY(!texts.isEmpty());
+    QTest::qWait(300); // a second box would come now
+    answer.stop();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts.front().startsWith(message), qPrintable(texts.front()));
+    QVERIFY(!r.pictureShown());
 }
 
 QTEST_MAIN(TestActorPictures)

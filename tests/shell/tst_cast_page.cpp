@@ -1,57 +1,21 @@
 // The cast page "Skuespillere" of the main window driven as a user does: the cast of the
-// current recording, adding actors picked in the actor register, removing them, and the
-// picture of the selected actor.
+// current recording, adding actors picked in the actor register and removing them. The
+// picture of the selected actor: tst_cast_pictures.cpp.
 
-#include "engine/datetime.h"
-#include "framework/db_grid.h"
+#include "cast_page_fixture.h"
 #include "framework/db_text.h"
 #include "framework/image_control.h"
-#include "main_window_fixture.h"
-#include "registers/FuldBilledeUnit.h"
 #include "registers/SkuespillerFormUnit.h"
 
-#include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTabWidget>
 
 using framework::MessageButton;
+using namespace castpage;
 
 namespace {
-
-const QString kCastList = QStringLiteral("SkuespillereListe");
-
-double minutes(int m) {
-    return engine::msecsToTimeFraction(qint64(m) * 60000);
-}
-
-// Last names that sort otherwise than the numbers: actor 12 before actor 3.
-QString lastNameOf(int id) {
-    switch (id) {
-    case 3:
-        return QStringLiteral("Zeuthen");
-    case 12:
-        return QStringLiteral("Andersen");
-    case 21:
-        return QStringLiteral("Madsen");
-    default:
-        return QStringLiteral("Efternavn%1").arg(id, 2, 10, QLatin1Char('0'));
-    }
-}
-
-// Writes a picture file of that size, making its folder.
-QString writePicture(const QString& path, const QSize& size) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    if (!image.save(path, "BMP"))
-        qWarning("cannot write %s", qPrintable(path));
-    return path;
-}
 
 // A cast list of tokens of actors who do not exist, length characters long.
 QString filler(int length) {
@@ -69,7 +33,7 @@ QString filler(int length) {
 
 } // namespace
 
-class TestCastPage : public QObject {
+class TestCastPage : public CastPageTest {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -94,96 +58,19 @@ private Q_SLOTS:
     void fullListIsRefused_data();
     void fullListIsRefused();
     void refusedPostKeepsTheEdit();
-    void picturePath_data();
-    void picturePath();
-    void picturePlacement_data();
-    void picturePlacement();
-    void missingPicture();
-    void damagedPicture();
-    void samePathHandledOnceUnlessRelative_data();
-    void samePathHandledOnceUnlessRelative();
-    void pictureClickShowsFullSize();
 
 private:
-    // The catalogue: tape A1, actors 1 to 21, and one recording per cast list (the first
-    // is the current one when the window opens). Picture paths by actor number.
-    void open(const QStringList& castLists, const QMap<int, QString>& pictures = {},
-              const QMap<int, QDate>& births = {});
-    TMainForm& form() { return *m_main->form; }
-    QString storedCast() const;
-    QString currentCast() { return m_main->recordings().fieldByName(kCastList).asString(); }
-    QStringList gridLastNames() const;
-    void selectInGrid(const QString& lastName);
     // Clicks "&Tilføj skuespiller" and picks the actor in the register.
     void addThroughRegister(qint64 actorId);
     void clickRemove();
-    QString programDir() const { return m_catalogue->directory() + u'/'; }
-
-    std::unique_ptr<TempCatalogue> m_catalogue;
-    std::unique_ptr<MainWindowFixture> m_main;
 };
 
 void TestCastPage::init() {
-    m_catalogue = std::make_unique<TempCatalogue>();
-    QVERIFY(m_catalogue->isValid());
+    setUp();
 }
 
 void TestCastPage::cleanup() {
-    m_main.reset();
-    m_catalogue.reset();
-}
-
-void TestCastPage::open(const QStringList& castLists, const QMap<int, QString>& pictures,
-                        const QMap<int, QDate>& births) {
-    m_catalogue->appendRow(schema::tapes(), {{"BaandNavn", "A1"}, {"Baandlaengde", 600}});
-    for (int id = 1; id <= 21; ++id) {
-        QVariantMap more;
-        if (pictures.contains(id))
-            more.insert(QStringLiteral("Billedepath"), pictures.value(id));
-        if (births.contains(id))
-            more.insert(QStringLiteral("Fodtdato"), engine::dateToDayNumber(births.value(id)));
-        QCOMPARE(
-            appendActor(*m_catalogue, QStringLiteral("Fornavn%1").arg(id), lastNameOf(id), more),
-            qint64(id));
-    }
-    int start = 0;
-    for (const QString& cast : castLists) {
-        m_catalogue->appendRow(schema::recordings(),
-                               {{"Titel1", QStringLiteral("Optagelse %1").arg(start / 60 + 1)},
-                                {"Baandnummer", "A1"},
-                                {"Starttid", minutes(start)},
-                                {"SpilletidSPLP", minutes(60)},
-                                {"SpilletidSP", minutes(60)},
-                                {"Hastighed", "SP"},
-                                {"SkuespillereListe", cast}});
-        start += 60;
-    }
-    m_main = std::make_unique<MainWindowFixture>(*m_catalogue);
-    QVERIFY(m_main->waitOpened());
-    form().PageControl1->setCurrentWidget(form().SkuespillereSide);
-    QTRY_VERIFY(form().BitBtn1->isVisible());
-}
-
-QString TestCastPage::storedCast() const {
-    auto recordings = m_catalogue->openTable(schema::recordings(), "SecBaandnrStarttid");
-    return recordings->fieldByName(kCastList).asString();
-}
-
-QStringList TestCastPage::gridLastNames() const {
-    QStringList names;
-    const QAbstractItemModel* model = m_main->form->DBGrid1->model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        names << model->data(model->index(row, 1)).toString();
-    return names;
-}
-
-void TestCastPage::selectInGrid(const QString& lastName) {
-    framework::DBGrid* grid = form().DBGrid1;
-    const int row = gridLastNames().indexOf(lastName);
-    QVERIFY2(row >= 0, qPrintable(lastName));
-    const QRect cell = grid->visualRect(grid->model()->index(row, 0));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(m_main->box().SkuespillerTable2().fieldByName("Efternavn").asString(), lastName);
+    tearDown();
 }
 
 void TestCastPage::addThroughRegister(qint64 actorId) {
@@ -494,130 +381,6 @@ void TestCastPage::refusedPostKeepsTheEdit() {
     auto stored = m_catalogue->openTable(schema::recordings(), "SecBaandnrStarttid");
     stored->next();
     QCOMPARE(stored->fieldByName(kCastList).asString(), QString());
-}
-
-void TestCastPage::picturePath_data() {
-    QTest::addColumn<bool>("relative");
-    QTest::newRow("relative to the program directory") << true;
-    QTest::newRow("full path") << false;
-}
-
-void TestCastPage::picturePath() {
-    QFETCH(bool, relative);
-    QTemporaryDir elsewhere;
-    QString stored;
-    QString file;
-    if (relative) {
-        stored = QStringLiteral("billeder/a.bmp");
-        file = writePicture(programDir() + stored, QSize(33, 17));
-    } else {
-        file = writePicture(elsewhere.filePath("a.bmp"), QSize(33, 17));
-        stored = file;
-        // The same relative name under the program directory is not the one shown.
-        writePicture(programDir() + elsewhere.filePath("a.bmp"), QSize(7, 7));
-    }
-    open({QStringLiteral("*3*")}, {{3, stored}});
-    TMainForm& f = form();
-    QTRY_VERIFY(!f.Image1->isHidden());
-    QCOMPARE(f.Image1->picture().size(), QSize(33, 17));
-    QCOMPARE(f.SidsteBilledepath, file);
-}
-
-void TestCastPage::picturePlacement_data() {
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<QRect>("geometry");
-    QTest::newRow("330 x 136") << QSize(330, 136) << QRect(2, 49, 165, 68);
-    QTest::newRow("100 x 200") << QSize(100, 200) << QRect(50, 15, 68, 136);
-    QTest::newRow("small, enlarged") << QSize(10, 10) << QRect(16, 15, 136, 136);
-}
-
-void TestCastPage::picturePlacement() {
-    QFETCH(QSize, picture);
-    QFETCH(QRect, geometry);
-    writePicture(programDir() + "p.bmp", picture);
-    open({QStringLiteral("*3*")}, {{3, QStringLiteral("p.bmp")}});
-    TMainForm& f = form();
-    QTRY_VERIFY(!f.Image1->isHidden());
-    QCOMPARE(f.Image1->geometry(), geometry);
-    QCOMPARE(f.Image1->picture().size(), picture);
-}
-
-void TestCastPage::missingPicture() {
-    writePicture(programDir() + "z.bmp", QSize(10, 10));
-    open({QStringLiteral("*3*"), QStringLiteral("*12*")}, {{12, QStringLiteral("gone.bmp")}});
-    TMainForm& f = form();
-    QTRY_VERIFY(f.Image1->isHidden());
-    MessageLog log;
-    m_main->recordings().next();
-    QCOMPARE(gridLastNames(), QStringList{"Andersen"});
-    QTest::qWait(50);
-    // Once for the move, however many notices it made.
-    QCOMPARE(log.texts(), QStringList{"Kan ikke finde billede."});
-    QCOMPARE(log.shown[0].caption, QStringLiteral("Fejl..."));
-    QCOMPARE(log.shown[0].icon, framework::MessageIcon::Warning);
-    QVERIFY(f.Image1->isHidden());
-    // The grid and the dates work all the same.
-    QCOMPARE(f.DBText3->text(), QString());
-}
-
-void TestCastPage::damagedPicture() {
-    QFile file(programDir() + "broken.jpg");
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("this is no picture");
-    file.close();
-    MessageLog log;
-    open({QStringLiteral("*3*")}, {{3, QStringLiteral("broken.jpg")}});
-    TMainForm& f = form();
-    QTRY_VERIFY(!log.shown.empty());
-    QCOMPARE(log.shown[0].caption, QStringLiteral("Error"));
-    QVERIFY(log.shown[0].text.contains(QStringLiteral("broken.jpg")));
-    QVERIFY(f.Image1->isHidden());
-    QCOMPARE(gridLastNames(), QStringList{"Zeuthen"});
-}
-
-void TestCastPage::samePathHandledOnceUnlessRelative_data() {
-    QTest::addColumn<bool>("relative");
-    QTest::newRow("full path: kept") << false;
-    QTest::newRow("relative path: handled again") << true;
-}
-
-void TestCastPage::samePathHandledOnceUnlessRelative() {
-    QFETCH(bool, relative);
-    const QString file = writePicture(programDir() + "same.bmp", QSize(40, 20));
-    const QString stored = relative ? QStringLiteral("same.bmp") : file;
-    // Two recordings whose actors share one picture file.
-    open({QStringLiteral("*3*"), QStringLiteral("*12*")}, {{3, stored}, {12, stored}});
-    TMainForm& f = form();
-    QTRY_VERIFY(!f.Image1->isHidden());
-    QVERIFY(QFile::remove(file));
-    MessageLog log;
-    m_main->recordings().next();
-    QCOMPARE(gridLastNames(), QStringList{"Andersen"});
-    QTest::qWait(50);
-    if (relative) {
-        QCOMPARE(log.texts(), QStringList{"Kan ikke finde billede."});
-        QVERIFY(f.Image1->isHidden());
-    } else {
-        // The remembered full path: nothing changes on the page.
-        QCOMPARE(log.texts(), QStringList());
-        QVERIFY(!f.Image1->isHidden());
-        QCOMPARE(f.Image1->picture().size(), QSize(40, 20));
-    }
-}
-
-void TestCastPage::pictureClickShowsFullSize() {
-    writePicture(programDir() + "stor.bmp", QSize(300, 200));
-    open({QStringLiteral("*3*")}, {{3, QStringLiteral("stor.bmp")}});
-    TMainForm& f = form();
-    QTRY_VERIFY(!f.Image1->isHidden());
-    QSize shown;
-    QPointer<QTimer> answer = onNextModal<TFuldBilledeForm>([&](TFuldBilledeForm* w) {
-        w->close();
-        shown = w->Image1->picture().size();
-    });
-    QTest::mouseClick(f.Image1, Qt::LeftButton);
-    delete answer.data();
-    QCOMPARE(shown, QSize(300, 200));
 }
 
 QTEST_MAIN(TestCastPage)

@@ -1,6 +1,5 @@
 #include "metafile_decoder.h"
 
-#include "child_process.h"
 #include "engine/error.h"
 
 #include <QPainter>
@@ -10,10 +9,10 @@
 #include <cstdlib>
 #include <emf2svg.h>
 #include <libwmf/api.h>
-#include <libwmf/gd.h>
+#include <libwmf/svg.h>
 #include <memory>
 
-namespace framework {
+namespace picture_helper {
 
 namespace {
 
@@ -21,16 +20,8 @@ namespace {
 constexpr double kPixelsPerInch = 96.0;
 // A metafile is drawn no larger than this, keeping its shape: it is a drawing, which loses
 // nothing by being drawn smaller, and a damaged header may ask for any size at all.
-// libwmf draws pixel by pixel and hands over a PNG (about a second for four million
-// pixels), so Windows metafiles get the smaller limit.
 constexpr int kMaxSide = 4096;
-constexpr double kMaxWmfPixels = 1024.0 * 1024;
-constexpr double kMaxEmfPixels = 4.0 * 1024 * 1024;
-
-// The metafile libraries run in a child process (see child_process.h); a metafile that
-// makes them crash or hang is reported as damaged.
-constexpr std::chrono::milliseconds kLibraryTimeout{10000};
-const QString kLibraryFailed = QStringLiteral("Metafilen er beskadiget.");
+constexpr double kMaxPixels = 4.0 * 1024 * 1024;
 
 [[noreturn]] void fail(const QString& reason) {
     throw engine::Error(reason);
@@ -68,11 +59,21 @@ constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
 constexpr qsizetype kPlaceableHeaderSize = 22;
 constexpr qsizetype kMetaHeaderSize = 18;
 
-// libwmf draws text a character at a time and takes a character above 127 for a negative
-// glyph number, on which it crashes. The text of the text records is therefore given to it
-// in plain letters: the Latin-1 letters as their base letter (ø as o, Å as A), anything
-// else above 127 as '?'.
+// libwmf writes the text of the text records into its SVG as it stands, where a byte above
+// 127 is not valid text and '<' and '&' end the text. The text is therefore given to it in
+// plain characters: the Latin-1 letters as their base letter (ø as o, Å as A), anything else
+// above 127 as '?', and the three characters XML reserves as look-alikes.
 char plainLetter(unsigned char c) {
+    switch (c) {
+    case '&':
+        return '+';
+    case '<':
+        return '(';
+    case '>':
+        return ')';
+    default:
+        break;
+    }
     if (c < 0x80)
         return char(c);
     switch (c) {
@@ -159,11 +160,15 @@ struct WmfApiDeleter {
 };
 using WmfApi = std::unique_ptr<wmfAPI, WmfApiDeleter>;
 
-// libwmf hands the rendered PNG to this sink in pieces.
-int collectPng(void* context, char* buffer, int length) {
-    if (length > 0)
-        static_cast<QByteArray*>(context)->append(buffer, length);
-    return length;
+// libwmf writes the SVG to this stream a piece at a time.
+int collectSvg(char* text, void* context) {
+    static_cast<QByteArray*>(context)->append(text);
+    return 0;
+}
+
+int restartSvg(void* context) {
+    static_cast<QByteArray*>(context)->clear();
+    return 0;
 }
 
 void checkWmf(wmfAPI* api, wmf_error_t status) {
@@ -211,29 +216,27 @@ QSize enhancedMetafileSize(const QByteArray& data) {
     const double frameHeight = double(readI32(data, 36)) - readI32(data, 28);
     if (frameWidth > 0 && frameHeight > 0)
         return boundedSize(std::round(frameWidth * kPixelsPerInch / 2540.0),
-                           std::round(frameHeight * kPixelsPerInch / 2540.0), kMaxEmfPixels);
+                           std::round(frameHeight * kPixelsPerInch / 2540.0), kMaxPixels);
     const double boundsWidth = double(readI32(data, 16)) - readI32(data, 8) + 1;
     const double boundsHeight = double(readI32(data, 20)) - readI32(data, 12) + 1;
-    return boundedSize(boundsWidth, boundsHeight, kMaxEmfPixels);
+    return boundedSize(boundsWidth, boundsHeight, kMaxPixels);
 }
 
 struct MallocDeleter {
     void operator()(char* p) const { std::free(p); }
 };
 
-// In the child process: the metafile drawn by libwmf, as PNG.
-QByteArray renderWindowsMetafile(QByteArray contents) {
+// The metafile as SVG, by libwmf, and the size to draw it at. libwmf's SVG device only
+// writes the drawing down; its own raster device would go over every pixel of a shape, also
+// far outside the picture, for as long as a damaged file's coordinates make it.
+QByteArray convertWindowsMetafile(QByteArray contents, QSize& size) {
     wmfAPI_Options options{};
-    options.function = wmf_gd_function;
+    options.function = wmf_svg_function;
     const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     wmfAPI* created = nullptr;
     const wmf_error_t status = wmf_api_create(&created, flags, &options);
     WmfApi api(created);
     checkWmf(api.get(), status);
-
-    wmf_gd_t* device = WMF_GD_GetData(api.get());
-    if (!(device->flags & WMF_GD_SUPPORTS_PNG))
-        fail(QStringLiteral("Metafiler kan ikke vises på denne maskine."));
 
     // libwmf reads from a buffer it may not change, but its interface is not const.
     checkWmf(api.get(), wmf_mem_open(api.get(), reinterpret_cast<unsigned char*>(contents.data()),
@@ -244,21 +247,22 @@ QByteArray renderWindowsMetafile(QByteArray contents) {
     unsigned int height = 0;
     checkWmf(api.get(),
              wmf_display_size(api.get(), &width, &height, kPixelsPerInch, kPixelsPerInch));
-    const QSize size = boundedSize(width, height, kMaxWmfPixels);
+    size = boundedSize(width, height, kMaxPixels);
 
-    QByteArray png;
-    device->type = wmf_gd_png;
-    device->flags |= WMF_GD_OUTPUT_MEMORY | WMF_GD_OWN_BUFFER;
-    device->sink.context = &png;
-    device->sink.function = collectPng;
+    QByteArray svg;
+    wmfStream stream{&svg, collectSvg, restartSvg};
+    wmf_svg_t* device = WMF_SVG_GetData(api.get());
+    device->out = &stream;
+    device->Description = nullptr;
+    device->flags |= WMF_SVG_INLINE_IMAGES;
     device->bbox = bbox;
     device->width = unsigned(size.width());
     device->height = unsigned(size.height());
     checkWmf(api.get(), wmf_play(api.get(), 0, &bbox));
-    return png;
+    return svg;
 }
 
-// In the child process: the metafile as SVG, by libemf2svg.
+// The metafile as SVG, by libemf2svg.
 QByteArray convertEnhancedMetafile(const QByteArray& data, const QSize& size) {
     // Zeros after the data: libemf2svg peeks at a record header past the last record.
     QByteArray contents = data;
@@ -282,25 +286,8 @@ QByteArray convertEnhancedMetafile(const QByteArray& data, const QSize& size) {
     return QByteArray(out, qsizetype(outLength));
 }
 
-} // namespace
-
-QImage decodeWindowsMetafile(const QByteArray& data) {
-    const QByteArray contents = checkedWindowsMetafile(data);
-    const QByteArray png = runInChildProcess(
-        [&contents] { return renderWindowsMetafile(contents); }, kLibraryTimeout, kLibraryFailed);
-    QImage image;
-    if (!image.loadFromData(png, "PNG"))
-        fail(QStringLiteral("Metafilen kunne ikke tegnes."));
-    return image;
-}
-
-QImage decodeEnhancedMetafile(const QByteArray& data) {
-    checkEnhancedMetafileRecords(data);
-    const QSize size = enhancedMetafileSize(data);
-    const QByteArray svg =
-        runInChildProcess([&data, size] { return convertEnhancedMetafile(data, size); },
-                          kLibraryTimeout, kLibraryFailed);
-
+// The SVG drawn on white at the given size.
+QImage drawSvg(const QByteArray& svg, const QSize& size) {
     QSvgRenderer renderer(svg);
     if (!renderer.isValid())
         fail(QStringLiteral("Metafilen kunne ikke tegnes."));
@@ -314,4 +301,18 @@ QImage decodeEnhancedMetafile(const QByteArray& data) {
     return image;
 }
 
-} // namespace framework
+} // namespace
+
+QImage decodeWindowsMetafile(const QByteArray& data) {
+    QSize size;
+    const QByteArray svg = convertWindowsMetafile(checkedWindowsMetafile(data), size);
+    return drawSvg(svg, size);
+}
+
+QImage decodeEnhancedMetafile(const QByteArray& data) {
+    checkEnhancedMetafileRecords(data);
+    const QSize size = enhancedMetafileSize(data);
+    return drawSvg(convertEnhancedMetafile(data, size), size);
+}
+
+} // namespace picture_helper
