@@ -4,6 +4,7 @@
 #include "picture_helper_protocol.h"
 
 #include <QDir>
+#include <QTimer>
 #include <utility>
 
 namespace framework {
@@ -25,10 +26,13 @@ QImage::Format imageFormatOf(quint32 pixelKind) {
 } // namespace
 
 PictureLoader::PictureLoader(QObject* parent)
-    : QObject(parent), m_child(new ChildProcess(this)),
+    : QObject(parent), m_child(new ChildProcess(this)), m_releaseSpares(new QTimer(this)),
       m_pixelFiles(std::make_shared<PixelFiles>()) {
     connect(m_child, &ChildProcess::outputReady, this, &PictureLoader::readOutput);
     connect(m_child, &ChildProcess::ended, this, &PictureLoader::helperEnded);
+    m_releaseSpares->setSingleShot(true);
+    m_releaseSpares->setInterval(kSpareMemoryKept);
+    connect(m_releaseSpares, &QTimer::timeout, this, [this] { m_pixelFiles->releaseSpares(); });
 }
 
 PictureLoader::~PictureLoader() {
@@ -37,6 +41,7 @@ PictureLoader::~PictureLoader() {
 
 void PictureLoader::request(const QString& fileName) {
     cancel();
+    m_releaseSpares->stop();
     m_fileName = fileName;
     const quint64 request = ++m_requests;
     m_pixelFile = m_pixelFiles->take();
@@ -155,6 +160,7 @@ QString PictureLoader::helperFor(const QString& fileName) const {
 void PictureLoader::fail(const QString& reason) {
     const QString fileName = m_fileName;
     cancel();
+    m_releaseSpares->start();
     Q_EMIT failed(fileName, QStringLiteral("Kan ikke vise billedet %1.\n%2")
                                 .arg(QDir::toNativeSeparators(fileName), reason));
 }
@@ -168,6 +174,7 @@ void PictureLoader::succeed() {
         return fail(QStringLiteral("Der er ikke hukommelse nok til billedet."));
     const QString fileName = m_fileName;
     cancel();
+    m_releaseSpares->start();
     Q_EMIT loaded(fileName, picture);
 }
 

@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 
+class QTimer;
+
 namespace framework {
 
 // Decodes picture files for a window without ever making it wait: each file is decoded by
@@ -28,6 +30,8 @@ class PictureLoader : public QObject {
 public:
     static constexpr std::chrono::milliseconds kDefaultTimeLimit{5000};
     static constexpr int kMemoryCeilingMegabytes = 1024;
+    // How long the memory of a shown picture is kept for the next one (see PixelFiles).
+    static constexpr std::chrono::milliseconds kSpareMemoryKept{10000};
 
     explicit PictureLoader(QObject* parent = nullptr);
     ~PictureLoader() override;
@@ -57,6 +61,7 @@ private:
     QString helperFor(const QString& fileName) const;
 
     ChildProcess* m_child = nullptr;
+    QTimer* m_releaseSpares = nullptr;
     QString m_helper;
     std::chrono::milliseconds m_timeLimit = kDefaultTimeLimit;
     QString m_fileName;

@@ -28,8 +28,13 @@ void unmap(void* info) {
 } // namespace
 
 PixelFiles::~PixelFiles() {
+    releaseSpares();
+}
+
+void PixelFiles::releaseSpares() {
     for (int file : m_spares)
         ::close(file);
+    m_spares.clear();
 }
 
 int PixelFiles::take() {

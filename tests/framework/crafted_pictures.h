@@ -15,9 +15,11 @@ namespace crafted {
 // follow every 0xFF byte.
 class JpegBits {
 public:
+    // The low `count` bits of value; above bit 31, zeros.
     void put(quint32 value, int count) {
         for (int i = count - 1; i >= 0; --i) {
-            m_byte = quint8(m_byte << 1 | ((value >> i) & 1));
+            const quint32 bit = i < 32 ? (value >> i) & 1 : 0;
+            m_byte = quint8(m_byte << 1 | bit);
             if (++m_filled == 8)
                 flushByte();
         }

@@ -68,6 +68,7 @@ private Q_SLOTS:
     void newerRequestCancelsTheOlder();
     void timeLimit();
     void missingHelperProgram();
+    void heldPicturesKeepTheirPixels();
 
 private:
     QString write(const QString& name, const QByteArray& data);
@@ -376,6 +377,26 @@ void TestPictureLoader::missingHelperProgram() {
     QVERIFY2(answer.message.startsWith("Kan ikke vise billedet " + path +
                                        ".\nProgrammet, der læser billeder, kunne ikke startes"),
              qPrintable(answer.message));
+}
+
+// The memory a picture came in is used again for later pictures once the picture is gone:
+// never while a copy of it is still held.
+void TestPictureLoader::heldPicturesKeepTheirPixels() {
+    PictureLoader loader;
+    const auto load = [&](const char* name, const QColor& color) {
+        return loadAndWait(loader,
+                           write(QString::fromLatin1(name), samples::bmp(QSize(40, 30), color)))
+            .picture;
+    };
+    const QImage red = load("r.bmp", Qt::red);
+    QImage blue = load("b.bmp", Qt::blue);
+    load("g.bmp", Qt::green); // gone at once
+    const QImage yellow = load("y.bmp", Qt::yellow);
+    blue = QImage();
+    const QImage cyan = load("c.bmp", Qt::cyan);
+    QCOMPARE(red.pixelColor(20, 15), QColor(Qt::red));
+    QCOMPARE(yellow.pixelColor(20, 15), QColor(Qt::yellow));
+    QCOMPARE(cyan.pixelColor(20, 15), QColor(Qt::cyan));
 }
 
 QTEST_MAIN(TestPictureLoader)
