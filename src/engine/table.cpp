@@ -85,14 +85,14 @@ void Table::doOpen() {
             m_rowidField = int(i);
     }
     setFields(fields);
-    m_cache->rows.clear();
+    m_cache->clear();
     m_insertRow = -1;
     readKeys();
 }
 
 void Table::doClose() {
     m_keys.clear();
-    m_cache->rows.clear();
+    m_cache->clear();
     m_insertRow = -1;
     m_currentRowid = 0;
     m_stored = nullptr;

@@ -125,8 +125,6 @@ private:
     // The dataset's fields of the statement's current row, whose stored columns (all of
     // them, in the table's order) start at firstColumn.
     std::vector<QVariant> rowAt(const Statement& st, int firstColumn) const;
-    // The same from a row that holds just the dataset's fields, in order, from firstColumn.
-    std::vector<QVariant> fieldsAt(const Statement& st, int firstColumn) const;
     int positionOf(qint64 rowid) const;
     QString orderByClause() const;
     QString whereClause(std::vector<QVariant>& bindings) const;

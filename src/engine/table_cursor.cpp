@@ -32,15 +32,6 @@ const std::vector<QVariant>& Table::fetchRow(qint64 rowid) const {
     return m_cache->keep(rowid, rowAt(st, 0));
 }
 
-std::vector<QVariant> Table::fieldsAt(const Statement& st, int firstColumn) const {
-    std::vector<QVariant> row(static_cast<std::size_t>(fieldCount()));
-    for (int i = 0; i < fieldCount(); ++i) {
-        const int column = m_columnOfField[std::size_t(i)];
-        row[std::size_t(i)] = st.value(firstColumn + i, m_stored->fields[std::size_t(column)].type);
-    }
-    return row;
-}
-
 std::vector<QVariant> Table::rowAt(const Statement& st, int firstColumn) const {
     std::vector<QVariant> row(static_cast<std::size_t>(fieldCount()));
     for (int i = 0; i < fieldCount(); ++i) {
@@ -53,6 +44,13 @@ std::vector<QVariant> Table::rowAt(const Statement& st, int firstColumn) const {
 
 void Table::loadRow(int row) {
     const qint64 rowid = m_keys.at(std::size_t(row));
+    if (const QVariant* kept = m_cache->inOrderRow(std::size_t(row), m_stored->generation)) {
+        m_buffer.assign(kept, kept + fieldCount());
+        m_currentRowid = rowid;
+        std::fill(m_changed.begin(), m_changed.end(), false);
+        m_modified = false;
+        return;
+    }
     try {
         m_buffer = fetchRow(rowid);
     } catch (const Error&) {
@@ -151,7 +149,7 @@ void Table::refresh() {
     checkBrowseMode();
     const qint64 current = m_currentRowid;
     const int row = currentRow();
-    m_cache->rows.clear();
+    m_cache->clear();
     readKeys();
     int position = positionOf(current);
     setCurrentRowSilently(-1);

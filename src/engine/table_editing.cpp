@@ -45,7 +45,7 @@ void Table::edit() {
         beforeEdit(*this);
     // Start from the row as it is on disk now.
     const qint64 rowid = m_currentRowid;
-    m_cache->rows.erase(rowid);
+    m_cache->forget(rowid);
     loadRow(currentRow());
     if (m_currentRowid != rowid) {
         // Deleted meanwhile by another dataset: show the rows as they are, edit nothing.
@@ -123,7 +123,9 @@ void Table::writeRow() {
         sql = QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
                   .arg(m_stored->qualifiedName(), names.join(QStringLiteral(" = ?, ")));
     }
+    std::vector<QVariant> written;
     m_db->transaction([&] {
+        written.clear();
         Statement& st = m_db->cached(sql);
         StatementUse use(st);
         int position = 1;
@@ -140,8 +142,19 @@ void Table::writeRow() {
             id.step();
             m_currentRowid = id.int64(0);
         }
+        // The row as written, read back before the commit: what is shown next, without a
+        // transaction of its own.
+        Statement& back = m_db->cached(
+            QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(m_stored->qualifiedName()));
+        StatementUse useBack(back);
+        back.bind(1, QVariant(m_currentRowid));
+        if (back.step())
+            written = rowAt(back, 0);
     });
     ++m_stored->generation;
+    m_cache->follow(m_stored->generation);
+    if (!written.empty())
+        m_cache->keep(m_currentRowid, std::move(written));
     if (inserting && m_rowidField >= 0)
         m_buffer[std::size_t(m_rowidField)] = QVariant(m_currentRowid);
 }
@@ -250,7 +263,7 @@ void Table::cancel() {
     if (inserting) {
         moveTo(currentRow());
     } else {
-        m_cache->rows.erase(m_currentRowid);
+        m_cache->forget(m_currentRowid);
         moveTo(currentRow());
     }
     notify(ChangeKind::DataChanged);

@@ -181,14 +181,27 @@ void Table::readKeys() {
         return;
     }
     m_cache->follow(m_stored->generation);
+    if (detail) {
+        m_cache->inOrder.clear();
+        m_cache->width = std::size_t(fieldCount());
+        while (st.step()) {
+            m_keys.push_back(st.int64(0));
+            for (int i = 0; i < fieldCount(); ++i) {
+                const int column = m_columnOfField[std::size_t(i)];
+                m_cache->inOrder.push_back(
+                    st.value(1 + i, m_stored->fields[std::size_t(column)].type));
+            }
+        }
+        return;
+    }
     TableRecordView view(*m_stored, st, 1);
     while (st.step()) {
-        if (callback && !m_filterCallback(view))
+        if (!m_filterCallback(view))
             continue;
         const qint64 rowid = st.int64(0);
         m_keys.push_back(rowid);
         if (m_keys.size() <= RowCache::kMaxRows)
-            m_cache->keep(rowid, detail ? fieldsAt(st, 1) : rowAt(st, 1));
+            m_cache->keep(rowid, rowAt(st, 1));
     }
 }
 

@@ -50,13 +50,32 @@ struct Table::RowCache {
     static constexpr std::size_t kMaxRows = 512;
     quint64 generation = 0;
     std::unordered_map<qint64, std::vector<QVariant>> rows;
+    // A detail's rows as read with their keys, row r's fields from r * width: read again at
+    // every move of the master, so kept in one piece that keeps its memory.
+    std::vector<QVariant> inOrder;
+    std::size_t width = 0;
 
     // Forgets the rows when the table changed since they were read.
     void follow(quint64 tableGeneration) {
         if (generation != tableGeneration) {
-            rows.clear();
+            clear();
             generation = tableGeneration;
         }
+    }
+    void clear() {
+        rows.clear();
+        inOrder.clear();
+    }
+    // Forgets one row, to read it from the file again.
+    void forget(qint64 rowid) {
+        rows.erase(rowid);
+        inOrder.clear();
+    }
+    // Row r's fields as read with the keys, when they are still kept.
+    const QVariant* inOrderRow(std::size_t row, quint64 tableGeneration) const {
+        if (generation != tableGeneration || width == 0 || (row + 1) * width > inOrder.size())
+            return nullptr;
+        return inOrder.data() + row * width;
     }
     const std::vector<QVariant>& keep(qint64 rowid, std::vector<QVariant> row) {
         if (rows.size() >= kMaxRows)

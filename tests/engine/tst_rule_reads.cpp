@@ -43,6 +43,8 @@ class TestRuleReads : public QObject {
 private Q_SLOTS:
     void postWithRule_data();
     void postWithRule();
+    void detailRowsFollowTheFile_data();
+    void detailRowsFollowTheFile();
 };
 
 void TestRuleReads::postWithRule_data() {
@@ -114,6 +116,54 @@ void TestRuleReads::postWithRule() {
     videos->beforePost = nullptr;
     fixture::addRecording(*videos, QStringLiteral("T1"), 120, QStringLiteral("Later"));
     QCOMPARE(onDisk(cat, fixture::recordings(), "Titel1").size(), recordings.size() + 1);
+}
+
+// A detail reads its rows with their keys; an edit still starts from the row as the file
+// holds it, whoever changed it since.
+void TestRuleReads::detailRowsFollowTheFile_data() {
+    QTest::addColumn<QString>("elsewhere");
+    QTest::addColumn<QString>("titleInEdit"); // empty: the edit is refused
+    QTest::newRow("changed by another program") << "UPDATE Spolebox SET Titel1 = 'Changed' "
+                                                   "WHERE Titel1 = 'B'"
+                                                << "Changed";
+    QTest::newRow("deleted by another program") << "DELETE FROM Spolebox WHERE Titel1 = 'B'"
+                                                << "";
+}
+
+void TestRuleReads::detailRowsFollowTheFile() {
+    QFETCH(QString, elsewhere);
+    QFETCH(QString, titleInEdit);
+    Catalogue cat;
+    auto tapes = cat.open(fixture::tapes());
+    fixture::appendRow(*tapes, {{"BaandNavn", "T1"}, {"Baandlaengde", 180}});
+    auto videos = cat.open(fixture::recordings(), QStringLiteral("SecBaandnrStarttid"));
+    for (const char* title : {"A", "B", "C"})
+        fixture::addRecording(*videos, QStringLiteral("T1"), int(videos->recordCount()) * 30,
+                              QString::fromUtf8(title));
+    Table detail(cat.session());
+    detail.setAliasName(fixture::kAlias);
+    detail.setTableName(fixture::recordings().fileName);
+    detail.setIndexName(QStringLiteral("SecBaandnrStarttid"));
+    detail.setFieldDefs(schema::fieldsOf(fixture::recordings(),
+                                         {QStringLiteral("Titel1"), QStringLiteral("Starttid")}));
+    detail.setMasterLink(tapes.get(), QStringLiteral("BaandNavn"));
+    detail.open();
+    QCOMPARE(fixture::column(detail, QStringLiteral("Titel1")), (QStringList{"A", "B", "C"}));
+
+    writeAsAnotherProgram(cat.dataDir() + QStringLiteral("/Spolebox.DB"),
+                          elsewhere.toUtf8().constData());
+    detail.setRecNo(2);
+    if (titleInEdit.isEmpty()) {
+        QVERIFY_THROWS_EXCEPTION(Error, detail.edit());
+        QCOMPARE(fixture::column(detail, QStringLiteral("Titel1")), (QStringList{"A", "C"}));
+        return;
+    }
+    detail.edit();
+    QCOMPARE(detail.fieldByName(QStringLiteral("Titel1")).asString(), titleInEdit);
+    detail.fieldByName(QStringLiteral("Titel1")).setAsString(QStringLiteral("Mine"));
+    detail.post();
+    QCOMPARE(fixture::column(detail, QStringLiteral("Titel1")), (QStringList{"A", "Mine", "C"}));
+    QCOMPARE(onDisk(cat, fixture::recordings(), "Titel1"), (QStringList{"A", "Mine", "C"}));
 }
 
 QTEST_GUILESS_MAIN(TestRuleReads)
