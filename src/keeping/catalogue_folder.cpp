@@ -1,5 +1,7 @@
 #include "catalogue_folder.h"
 
+#include "data/catalogue_setup.h"
+
 #include "data/schema.h"
 #include "engine/error.h"
 
@@ -12,16 +14,7 @@
 namespace keeping {
 
 QStringList existingTableFiles(const QString& directory) {
-    QStringList found;
-    const QStringList entries =
-        QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const engine::TableDef* def : schema::allTables()) {
-        for (const QString& entry : entries) {
-            if (entry.compare(def->fileName, Qt::CaseInsensitive) == 0)
-                found << entry;
-        }
-    }
-    return found;
+    return catalogue::existingTables(QDir(directory));
 }
 
 std::unique_ptr<QTemporaryDir> folderBeside(const QString& path, const QString& purpose) {
