@@ -376,6 +376,37 @@ int danishCompareUtf8(std::string_view a, std::string_view b) {
     return compareTexts(Utf8Reader(a.substr(i)), Utf8Reader(b.substr(i)));
 }
 
+void appendDanishSortKeyUtf8(std::string_view utf8, std::string& key) {
+    // First the primary weights, each plus one so that two zero bytes can end them: that
+    // end sorts a text before any it begins. A weight takes two bytes up to 0x3FFF and
+    // three beyond, led by 0x40 and more, so that lengths never mix up the order.
+    for (Utf8Reader reader(utf8); !reader.atEnd();) {
+        const std::uint32_t weight = primaryWeight(foldCase(reader.next())) + 1;
+        if (weight < 0x4000) {
+            key.push_back(char(weight >> 8));
+        } else {
+            key.push_back(char(0x40 + (weight >> 16)));
+            key.push_back(char(weight >> 8));
+        }
+        key.push_back(char(weight));
+    }
+    key.append(2, '\0');
+    // Then what tells capitals of equal weight apart: nothing for a capital that weighs
+    // as itself (every one but the Latin-1 letters that weigh as another letter or follow
+    // Z), which is the first of its weight; otherwise its place among those, one byte.
+    // Trailing nothings are left out, as they sort before anything.
+    const std::size_t weightsEnd = key.size();
+    std::size_t lastNeeded = weightsEnd;
+    for (Utf8Reader reader(utf8); !reader.atEnd();) {
+        const char32_t capital = foldCase(reader.next());
+        const bool weighsAsItself = primaryWeight(capital) == std::uint32_t(capital) << 2;
+        key.push_back(weighsAsItself ? '\0' : char(capital - 0xBF));
+        if (!weighsAsItself)
+            lastNeeded = key.size();
+    }
+    key.resize(lastNeeded);
+}
+
 bool danishEqualsIgnoreCase(const QString& a, const QString& b) {
     return danishCompare(a, b) == 0;
 }

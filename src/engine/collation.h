@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <string>
 #include <string_view>
 
@@ -18,6 +17,10 @@ std::string danishUpperUtf8(std::string_view utf8);
 // Texts that differ only in letter case compare equal.
 int danishCompare(const QString& a, const QString& b);
 int danishCompareUtf8(std::string_view a, std::string_view b);
+// Appends to key the text's sort key: bytes that, compared byte by byte (as memcmp or
+// std::string do), order as danishCompareUtf8 orders the texts, and are equal exactly
+// when the texts compare equal.
+void appendDanishSortKeyUtf8(std::string_view utf8, std::string& key);
 bool danishEqualsIgnoreCase(const QString& a, const QString& b);
 
 // LIKE of the local SQL: "%" matches any run of characters; every other character

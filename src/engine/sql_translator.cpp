@@ -5,8 +5,9 @@
 
 namespace engine {
 
-TranslatedSql translateSql(const QString& localSql, const TableResolver& resolveTable) {
-    return sql::writeSqlite(sql::parseSelect(localSql, resolveTable));
+TranslatedSql translateSql(const QString& localSql, const TableResolver& resolveTable,
+                           SqlResult result) {
+    return sql::writeSqlite(sql::parseSelect(localSql, resolveTable), result);
 }
 
 namespace {

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QVariant>
-
 #include <functional>
 #include <vector>
 
@@ -42,13 +41,27 @@ struct TranslatedSql {
     std::vector<Binding> keysBindings;
     // The result's columns in order, with their stored field definitions.
     std::vector<FieldDef> columns;
+    // Of a translation to hit ids: each row of sql is one hit, its order value first (when
+    // the statement orders) and then the row id of each table, in no particular order;
+    // orderHits (hit_order.h) puts them in the order the rows would come in.
+    struct HitOrder {
+        bool ordered = false;
+        bool danish = false; // texts ordered as the collation DANISH orders them
+        bool descending = false;
+        int tables = 0;
+    } hitOrder;
 };
+
+// What a translation returns: the rows with all their columns, in order, or only which
+// rows of the tables make each hit, unordered.
+enum class SqlResult { Rows, HitIds };
 
 // Finds (and attaches) a table by its file name; throws Error when it cannot.
 using TableResolver = std::function<const StoredTable&(const QString& fileName)>;
 
 // Throws engine::Error with a readable message for any text outside the dialect.
-TranslatedSql translateSql(const QString& localSql, const TableResolver& resolveTable);
+TranslatedSql translateSql(const QString& localSql, const TableResolver& resolveTable,
+                           SqlResult result = SqlResult::Rows);
 
 // The value of a named parameter; throws Error when it has none.
 using ParameterValues = std::function<QVariant(const QString& name)>;

@@ -19,11 +19,11 @@ constexpr std::size_t kMaxBindings = 32766;
 
 class SqlWriter {
 public:
-    explicit SqlWriter(const ParsedSelect& parsed) : m_tables(parsed.tables) {}
+    SqlWriter(const ParsedSelect& parsed, SqlResult result)
+        : m_tables(parsed.tables), m_orderBy(parsed.orderBy.get()), m_descending(parsed.descending),
+          m_result(result) {}
 
-    TranslatedSql write(const ParsedSelect& parsed) const {
-        return emit(parsed.where.get(), parsed.orderBy.get(), parsed.descending);
-    }
+    TranslatedSql write(const ParsedSelect& parsed) const { return emit(parsed.where.get()); }
 
 private:
     static QString columnSql(int table, const QString& field) {
@@ -117,9 +117,10 @@ private:
     // row of the other; it is found instead by splitting each list once at its delimiter
     // and looking the pieces up among the keys (see sb_segments).
     struct TokenJoin {
-        const Node* list = nullptr; // the column searched in
-        const Node* key = nullptr;  // the other table's column joined into the pattern
-        QString delimiter;          // one character, not "%"
+        const Node* condition = nullptr; // the LIKE
+        const Node* list = nullptr;      // the column searched in
+        const Node* key = nullptr;       // the other table's column joined into the pattern
+        QString delimiter;               // one character, not "%"
     };
 
     static bool keyTypeJoinsExactly(FieldType type) {
@@ -181,7 +182,7 @@ private:
             const QChar delimiter = headText.back();
             if (delimiter != tailText.front() || delimiter == u'%' || delimiter.isSurrogate())
                 continue;
-            return TokenJoin{&list, &key, QString(delimiter)};
+            return TokenJoin{condition, &list, &key, QString(delimiter)};
         }
         return std::nullopt;
     }
@@ -208,13 +209,12 @@ private:
         return place + m_tables[std::size_t(column.table)].table->column(column.field);
     }
 
-    QString orderSql(const QString& key, const Node& orderBy, bool descending,
-                     const QStringList& rowids) const {
+    QString orderSql(const QString& key, const QStringList& rowids) const {
         QStringList order;
         order << key +
-                     (orderBy.type == ValueType::Text ? QStringLiteral(" COLLATE DANISH")
-                                                      : QString()) +
-                     (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+                     (m_orderBy->type == ValueType::Text ? QStringLiteral(" COLLATE DANISH")
+                                                         : QString()) +
+                     (m_descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
         order << rowids;
         return order.join(QStringLiteral(", "));
     }
@@ -243,50 +243,76 @@ private:
 
     // Two parts give the rows of a token join: pairs whose key is one of the pieces of the
     // list, found through the keys statement, and pairs whose key holds the delimiter or
-    // "%", tried the slow way (as a rule there are none). Both keep the full condition, so
-    // only the pairs it accepts are returned, each once.
-    QString tokenJoinSql(const TokenJoin& join, const Node& where, const Node* orderBy,
-                         bool descending, const QStringList& columns, TranslatedSql& out) const {
-        QStringList selected;
-        QStringList names;
-        for (qsizetype i = 0; i < columns.size(); ++i) {
-            selected << QStringLiteral("%1 AS c%2").arg(columns[i]).arg(i);
-            names << QStringLiteral("c%1").arg(i);
+    // "%", tried the slow way (as a rule there are none). A key found among the pieces
+    // holds neither, and a piece is text between two delimiters: so "%" + delimiter + key
+    // + delimiter + "%" matches its list, and the key's row passed the conditions on its
+    // table alone; only the other conditions are tested again. The slow part tests them
+    // all. Each accepted pair comes once. The selected columns are c0, c1, ... and the
+    // tables' row ids r0, r1, ...
+    QString tokenJoinSql(const TokenJoin& join, const Node& where, const QStringList& columns,
+                         TranslatedSql& out) const {
+        const unsigned keyTable = 1u << join.key->table;
+        QStringList others;
+        // Without a column of the key's table to read, its row id is the piece's.
+        bool keyRowRead =
+            m_result == SqlResult::Rows || (m_orderBy && tablesOf(*m_orderBy) & keyTable);
+        for (const Node* condition : conjunctsOf(where)) {
+            const unsigned tables = tablesOf(*condition);
+            if (condition == join.condition || (tables & ~keyTable) == 0)
+                continue;
+            others << expression(*condition, out);
+            keyRowRead = keyRowRead || (tables & keyTable) != 0;
         }
-        QStringList rowids;
-        for (std::size_t i = 0; i < m_tables.size(); ++i) {
-            selected << QStringLiteral("t%1.rowid AS r%1").arg(i);
-            rowids << QStringLiteral("r%1").arg(i);
-        }
-        const QString select = QStringLiteral("SELECT ") + selected.join(QStringLiteral(", "));
+        const auto select = [&](bool keyRowFromPiece) {
+            QStringList selected;
+            for (qsizetype i = 0; i < columns.size(); ++i)
+                selected << QStringLiteral("%1 AS c%2").arg(columns[i]).arg(i);
+            for (std::size_t i = 0; i < m_tables.size(); ++i) {
+                selected << (keyRowFromPiece && int(i) == join.key->table
+                                 ? QStringLiteral("piece.keyrow AS r%1").arg(i)
+                                 : QStringLiteral("t%1.rowid AS r%1").arg(i));
+            }
+            return QStringLiteral("SELECT ") + selected.join(QStringLiteral(", "));
+        };
         const QString list = columnSql(join.list->table, join.list->field);
         const QString key = columnSql(join.key->table, join.key->field);
 
         writeKeysStatement(join, where, out);
         const QString delimiter = bound(join.delimiter, out);
         const QString keys = placeholder(TranslatedSql::Binding{QVariant(), QString(), true}, out);
-        const QString found =
-            QStringLiteral("%1 FROM %2 CROSS JOIN sb_segments(%3, %4, %5) AS piece CROSS JOIN %6 "
-                           "WHERE t%7.rowid = piece.keyrow AND %8")
-                .arg(select, tableSql(join.list->table), list, delimiter, keys,
-                     tableSql(join.key->table), QString::number(join.key->table),
-                     expression(where, out));
+        QString found =
+            QStringLiteral("%1 FROM %2 CROSS JOIN sb_segments(%3, %4, %5) AS piece")
+                .arg(select(!keyRowRead), tableSql(join.list->table), list, delimiter, keys);
+        if (keyRowRead) {
+            found += QStringLiteral(" CROSS JOIN ") + tableSql(join.key->table);
+            others.prepend(QStringLiteral("t%1.rowid = piece.keyrow").arg(join.key->table));
+        }
+        if (!others.isEmpty())
+            found += QStringLiteral(" WHERE ") + others.join(QStringLiteral(" AND "));
         const QString remaining =
             QStringLiteral("%1 FROM %2 CROSS JOIN %3 WHERE (instr(%4, %5) > 0 OR "
                            "instr(%4, %6) > 0) AND %7")
-                .arg(select, tableSql(join.key->table), tableSql(join.list->table), key,
+                .arg(select(false), tableSql(join.key->table), tableSql(join.list->table), key,
                      bound(join.delimiter, out), bound(QStringLiteral("%"), out),
                      expression(where, out));
-        QString sql = QStringLiteral("SELECT %1 FROM (%2 UNION ALL %3) ORDER BY ")
-                          .arg(names.join(QStringLiteral(", ")), found, remaining);
-        if (orderBy)
-            sql += orderSql(names[resultColumn(*orderBy)], *orderBy, descending, rowids);
-        else
-            sql += rowids.join(QStringLiteral(", "));
-        return sql;
+
+        QStringList names;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            names << QStringLiteral("c%1").arg(i);
+        QStringList rowids;
+        for (std::size_t i = 0; i < m_tables.size(); ++i)
+            rowids << QStringLiteral("r%1").arg(i);
+        const QString parts = QStringLiteral("FROM (%1 UNION ALL %2)").arg(found, remaining);
+        if (m_result == SqlResult::HitIds)
+            return QStringLiteral("SELECT %1 %2")
+                .arg((names + rowids).join(QStringLiteral(", ")), parts);
+        const QString order = m_orderBy ? orderSql(names[resultColumn(*m_orderBy)], rowids)
+                                        : rowids.join(QStringLiteral(", "));
+        return QStringLiteral("SELECT %1 %2 ORDER BY %3")
+            .arg(names.join(QStringLiteral(", ")), parts, order);
     }
 
-    TranslatedSql emit(const Node* where, const Node* orderBy, bool descending) const {
+    TranslatedSql emit(const Node* where) const {
         TranslatedSql out;
         QStringList columns;
         QStringList tables;
@@ -294,18 +320,28 @@ private:
         for (std::size_t i = 0; i < m_tables.size(); ++i) {
             const StoredTable& stored = *m_tables[i].table;
             for (const FieldDef& field : stored.fields) {
-                columns << columnSql(int(i), field.name);
+                if (m_result == SqlResult::Rows)
+                    columns << columnSql(int(i), field.name);
                 out.columns.push_back(field);
             }
             tables << tableSql(int(i));
             rowids << QStringLiteral("t%1.rowid").arg(i);
         }
+        if (m_result == SqlResult::HitIds) {
+            if (m_orderBy)
+                columns << expression(*m_orderBy, out);
+            out.hitOrder = TranslatedSql::HitOrder{m_orderBy != nullptr,
+                                                   m_orderBy && m_orderBy->type == ValueType::Text,
+                                                   m_descending, int(m_tables.size())};
+        }
         if (where) {
             if (const std::optional<TokenJoin> join = tokenJoinIn(*where)) {
-                out.sql = tokenJoinSql(*join, *where, orderBy, descending, columns, out);
+                out.sql = tokenJoinSql(*join, *where, columns, out);
                 return out;
             }
         }
+        if (m_result == SqlResult::HitIds)
+            columns << rowids;
         QString sql =
             QStringLiteral("SELECT %1 FROM %2")
                 .arg(columns.join(QStringLiteral(", ")), tables.join(QStringLiteral(", ")));
@@ -313,22 +349,25 @@ private:
             sql += QStringLiteral(" WHERE ") + expression(*where, out);
         // Rows equal in the sort column keep the tables' own order, so that the result
         // is the same every time.
-        sql += QStringLiteral(" ORDER BY ");
-        if (orderBy)
-            sql += orderSql(expression(*orderBy, out), *orderBy, descending, rowids);
-        else
-            sql += rowids.join(QStringLiteral(", "));
+        if (m_result == SqlResult::Rows) {
+            sql += QStringLiteral(" ORDER BY ") +
+                   (m_orderBy ? orderSql(expression(*m_orderBy, out), rowids)
+                              : rowids.join(QStringLiteral(", ")));
+        }
         out.sql = sql;
         return out;
     }
 
     const std::vector<ParsedSelect::Source>& m_tables;
+    const Node* m_orderBy; // a column, or none
+    bool m_descending;
+    SqlResult m_result;
 };
 
 } // namespace
 
-TranslatedSql writeSqlite(const ParsedSelect& parsed) {
-    TranslatedSql translated = SqlWriter(parsed).write(parsed);
+TranslatedSql writeSqlite(const ParsedSelect& parsed, SqlResult result) {
+    TranslatedSql translated = SqlWriter(parsed, result).write(parsed);
     if (std::max(translated.bindings.size(), translated.keysBindings.size()) > kMaxBindings)
         throw Error(QStringLiteral("SQL error: the statement has more than %1 texts, numbers "
                                    "and parameters")

@@ -2,6 +2,7 @@
 
 #include "engine/database.h"
 #include "engine/error.h"
+#include "engine/hit_order.h"
 #include "engine/session.h"
 #include "engine/sql_translator.h"
 #include "engine/statement.h"
@@ -40,21 +41,16 @@ void HitQuery::readHits() {
     // The tables in the order of the statement, whose columns the hits hold in that order.
     std::vector<engine::StoredTable*> tables;
     const engine::TranslatedSql translated = engine::translateSql(
-        m_sql.join(u'\n'), [&](const QString& fileName) -> const engine::StoredTable& {
+        m_sql.join(u'\n'),
+        [&](const QString& fileName) -> const engine::StoredTable& {
             engine::StoredTable& table = database.table(fileName);
             tables.push_back(&table);
             return table;
-        });
-    int firstColumn = 0;
-    for (engine::StoredTable* table : tables) {
-        if (table->autoIncColumn < 0)
-            throw engine::Error(
-                QStringLiteral("The table %1 has no auto-increment field to find its rows by")
-                    .arg(table->fileName));
-        m_sources.push_back(Source{table, firstColumn, firstColumn + table->autoIncColumn});
-        firstColumn += int(table->fields.size());
-    }
-    m_columns = firstColumn;
+        },
+        engine::SqlResult::HitIds);
+    for (engine::StoredTable* table : tables)
+        m_sources.push_back(Source{table});
+    m_columns = int(translated.columns.size());
 
     engine::Statement statement = engine::prepareTranslated(
         database.handle(), translated, [this](const QString& name) -> QVariant {
@@ -63,13 +59,9 @@ void HitQuery::readHits() {
                 throw engine::Error(QStringLiteral("The parameter :%1 has no value").arg(name));
             return *value;
         });
-    // The statement as written decides the hits and their order; of each hit only the row
-    // ids are kept.
-    while (statement.step()) {
-        for (const Source& source : m_sources)
-            m_ids.push_back(statement.int64(source.idColumn));
-    }
-    m_ids.shrink_to_fit();
+    // The statement decides the hits and their order; of each hit only the row ids are
+    // kept.
+    m_ids = engine::orderHits(statement, translated.hitOrder);
     setFields(translated.columns);
 }
 

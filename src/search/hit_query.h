@@ -16,12 +16,10 @@ struct StoredTable;
 } // namespace engine
 
 // A read-only dataset on a statement of the local SQL dialect that keeps, of all its hits,
-// only which rows of its tables make each hit: the statement runs once as written, and its
-// order and hits are kept as those row ids. The values of a hit are read from its tables
+// only which rows of its tables make each hit: the statement runs once, for those row ids,
+// which are then put in the order it gives. The values of a hit are read from its tables
 // when a grid or the cursor asks for them, and a window of recently read hits is kept. So a
 // search with a quarter of a million hits costs a few megabytes, not hundreds.
-//
-// Every table of the statement must have an auto-increment field: it is the row's id.
 class HitQuery : public engine::Dataset {
 public:
     explicit HitQuery(engine::Session& session);
@@ -44,11 +42,9 @@ protected:
     void loadRow(int row) override;
 
 private:
-    // A table of the statement: where its columns begin in a hit, and its id among them.
+    // A table of the statement, whose row a hit names by its id.
     struct Source {
         engine::StoredTable* table = nullptr;
-        int firstColumn = 0;
-        int idColumn = 0;
     };
 
     void readHits();

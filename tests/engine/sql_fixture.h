@@ -6,6 +6,7 @@
 #include "data/schema.h"
 #include "engine/database.h"
 #include "engine/error.h"
+#include "engine/hit_order.h"
 #include "engine/session.h"
 #include "engine/sql_translator.h"
 #include "engine/statement.h"
@@ -72,6 +73,42 @@ inline QStringList rowsOf(Database& db, const TranslatedSql& translated, const Q
     return rows;
 }
 
+// The same as rowsOf, the statement run for its hits' row ids and these put in order; each
+// hit's values are read from its tables by row id.
+inline QStringList hitsOf(Database& db, const QStringList& lines, const QStringList& columns,
+                          const QString& textParameter = QString()) {
+    std::vector<const StoredTable*> tables;
+    const TranslatedSql translated = translateSql(
+        lines.join(u'\n'),
+        [&](const QString& file) -> const StoredTable& {
+            tables.push_back(&db.table(file));
+            return *tables.back();
+        },
+        SqlResult::HitIds);
+    Statement st = prepareTranslated(db.handle(), translated,
+                                     [&](const QString&) { return QVariant(textParameter); });
+    const std::vector<qint64> ids = orderHits(st, translated.hitOrder);
+    QStringList rows;
+    for (std::size_t hit = 0; hit < ids.size(); hit += tables.size()) {
+        QVariantMap valueOf;
+        for (std::size_t t = 0; t < tables.size(); ++t) {
+            Statement row(
+                db.handle(),
+                QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(tables[t]->qualifiedName()));
+            row.bind(1, ids[hit + t]);
+            if (!row.step())
+                throw Error(QStringLiteral("hit %1 names no row").arg(hit));
+            for (int c = 0; c < row.columnCount(); ++c)
+                valueOf.insert(row.columnName(c).toLower(), row.value(c));
+        }
+        QStringList values;
+        for (const QString& name : columns)
+            values << valueOf.value(name.toLower()).toString();
+        rows << values.join(u'/');
+    }
+    return rows;
+}
+
 // Fills a fresh catalogue with actors 1 to 12 and the recordings above.
 inline void fillSample(TempCatalogue& catalogue) {
     for (int i = 1; i <= 12; ++i) {
@@ -119,6 +156,10 @@ public:
     QStringList run(const QStringList& lines, const QStringList& columns,
                     const QString& textParameter = QString()) {
         return rowsOf(*m_database, translate(lines), columns, textParameter);
+    }
+    QStringList hits(const QStringList& lines, const QStringList& columns,
+                     const QString& textParameter = QString()) {
+        return hitsOf(*m_database, lines, columns, textParameter);
     }
 
 private:

@@ -34,6 +34,15 @@ int sign(int value) {
     return (value > 0) - (value < 0);
 }
 
+// How the sort keys of two texts compare, byte by byte.
+int keyOrder(std::string_view a, std::string_view b) {
+    std::string keyA = "prefix";
+    std::string keyB = "prefix";
+    appendDanishSortKeyUtf8(a, keyA);
+    appendDanishSortKeyUtf8(b, keyB);
+    return sign(keyA.compare(keyB));
+}
+
 // A text of up to six characters from a mix that exercises every comparison path.
 QString randomText(QRandomGenerator& random) {
     static const QString alphabet = QStringLiteral("aAbBzZæÆøØåÅäÄöÖéEeüÜyYß 1-\u0101\u0100\u4e2d");
@@ -138,6 +147,7 @@ void TestCollation::compare() {
     QCOMPARE(sign(danishCompare(a, b)), expected);
     QCOMPARE(sign(danishCompare(b, a)), -expected);
     QCOMPARE(sign(danishCompareUtf8(utf8(a), utf8(b))), expected);
+    QCOMPARE(keyOrder(utf8(a), utf8(b)), expected);
     QCOMPARE(danishEqualsIgnoreCase(a, b), expected == 0);
 }
 
@@ -151,6 +161,7 @@ void TestCollation::compareIsATotalOrderAgreeingWithUtf8() {
             const int ab = sign(danishCompare(a, b));
             QCOMPARE(ab, -sign(danishCompare(b, a)));
             QCOMPARE(sign(danishCompareUtf8(utf8(a), utf8(b))), ab);
+            QCOMPARE(keyOrder(utf8(a), utf8(b)), ab);
             // Equal exactly when the texts differ in letter case only.
             QCOMPARE(ab == 0, a.toUpper() == b.toUpper());
         }
@@ -168,6 +179,12 @@ void TestCollation::compareInvalidUtf8() {
     const std::string a("\xff\xfe", 2);
     const std::string b("\xfe\xff", 2);
     const std::string cut("\xc3", 1);
+    const std::string nul("a\0b", 3);
+    // Sort keys keep the order of bytes that are no UTF-8, and of NUL characters.
+    for (const std::string& x : {a, b, cut, nul, std::string("a"), std::string("\xc3\xa6")}) {
+        for (const std::string& y : {a, b, cut, nul, std::string("a"), std::string("\xc3\xa6")})
+            QCOMPARE(keyOrder(x, y), sign(danishCompareUtf8(x, y)));
+    }
     QVERIFY(danishCompareUtf8(a, b) != 0);
     QCOMPARE(sign(danishCompareUtf8(a, b)), -sign(danishCompareUtf8(b, a)));
     QVERIFY(danishCompareUtf8(cut, "\xc3\xa6") != 0);

@@ -101,6 +101,7 @@ void TestSqlTokenJoin::tokenJoinMatchesPairByPair() {
         const QStringList expected = rowsOf(*database, slow, columns);
         QCOMPARE(!expected.isEmpty(), found);
         QCOMPARE(rowsOf(*database, fast, columns), expected);
+        QCOMPARE(hitsOf(*database, {split}, columns), expected);
     } catch (const Error& e) {
         QFAIL(qPrintable(e.message()));
     }

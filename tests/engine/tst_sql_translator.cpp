@@ -19,6 +19,8 @@ private Q_SLOTS:
     void namedParameters();
     void orderBy_data();
     void orderBy();
+    void hitsOrderedAsStoredValues_data();
+    void hitsOrderedAsStoredValues();
 
 private:
     std::unique_ptr<SampleCatalogue> m_sample;
@@ -157,6 +159,7 @@ void TestSqlTranslator::runs() {
     QFETCH(QStringList, expected);
     try {
         QCOMPARE(m_sample->run(lines, columns, text), expected);
+        QCOMPARE(m_sample->hits(lines, columns, text), expected);
     } catch (const Error& e) {
         QFAIL(qPrintable(e.message()));
     }
@@ -244,6 +247,64 @@ void TestSqlTranslator::orderBy() {
     QFETCH(QString, orderBy);
     QFETCH(QStringList, expected);
     QCOMPARE(m_sample->run({"SELECT * FROM \"spolebox.db\"", orderBy}, {"Titel1"}), expected);
+    QCOMPARE(m_sample->hits({"SELECT * FROM \"spolebox.db\"", orderBy}, {"Titel1"}), expected);
+}
+
+// Other programs may store any kind of value in any column: hits put in order by their ids
+// come in SQLite's own order all the same.
+void TestSqlTranslator::hitsOrderedAsStoredValues_data() {
+    QTest::addColumn<QString>("orderBy");
+    for (const char* order : {"titel1", "titel1 DESC", "gruppe", "gruppe DESC", "Baandlaengde"})
+        QTest::newRow(order) << QString::fromLatin1(order);
+}
+
+void TestSqlTranslator::hitsOrderedAsStoredValues() {
+    QFETCH(QString, orderBy);
+    TempCatalogue catalogue;
+    QVERIFY2(catalogue.isValid(), qPrintable(catalogue.errorString()));
+    std::shared_ptr<Database> database = catalogue.session().database(kAlias);
+    // SQLite expressions: every kind, equal values of different kinds, numbers a double
+    // cannot tell apart, texts equal but for letter case, a NUL character.
+    const QStringList values{"NULL",
+                             "'b'",
+                             "'B'",
+                             "'å'",
+                             "'Æble'",
+                             "'a' || char(0)",
+                             "''",
+                             "9223372036854775807",
+                             "9223372036854775806.0",
+                             "-3",
+                             "-2.5",
+                             "2",
+                             "2.0",
+                             "x'00ff'",
+                             "x''",
+                             "'b'",
+                             "1e300",
+                             "'10'",
+                             "10",
+                             "NULL"};
+    const QString column = orderBy.section(u' ', 0, 0);
+    const QStringList lines{"SELECT * FROM \"spolebox.db\" ORDER BY " + orderBy};
+    try {
+        const QString table = database->table(QStringLiteral("Spolebox.DB")).qualifiedName();
+        for (const QString& value : values) {
+            const qint64 id =
+                catalogue.appendRow(schema::recordings(), {{"Titel1", "x"}, {"Baandnummer", "B1"}});
+            Statement set(database->handle(),
+                          QStringLiteral("UPDATE %1 SET %2 = %3 WHERE VideoAutoInc = %4")
+                              .arg(table, column, value)
+                              .arg(id));
+            set.step();
+        }
+        const QStringList expected =
+            rowsOf(*database, translateOn(*database, lines), {"VideoAutoInc"});
+        QCOMPARE(expected.size(), values.size());
+        QCOMPARE(hitsOf(*database, lines, {"VideoAutoInc"}), expected);
+    } catch (const Error& e) {
+        QFAIL(qPrintable(e.message()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSqlTranslator)
