@@ -177,23 +177,36 @@ std::vector<qint64> orderHits(Statement& statement, const TranslatedSql::HitOrde
             reader.read(st);
     }
     const std::size_t hits = tables == 0 ? 0 : ids.size() / tables;
-    std::vector<quint32> rank(hits, 0);
+    // The places of the hits' values are few and dense: the hits are counted into their
+    // places, and only hits sharing a place are sorted, by their row ids.
+    std::vector<quint32> byOrder(hits);
+    std::vector<std::size_t> placeStart(1, 0);
     if (order.ordered) {
         const std::vector<quint32> rankOfValue = ranksOf(reader.distinct, order.descending);
+        const quint32 places =
+            rankOfValue.empty() ? 0 : *std::max_element(rankOfValue.begin(), rankOfValue.end()) + 1;
+        placeStart.assign(std::size_t(places) + 1, 0);
+        for (quint32 value : reader.valueOfHit)
+            ++placeStart[rankOfValue[value] + 1];
+        std::partial_sum(placeStart.begin(), placeStart.end(), placeStart.begin());
+        std::vector<std::size_t> next(placeStart.begin(), placeStart.end() - 1);
         for (std::size_t h = 0; h < hits; ++h)
-            rank[h] = rankOfValue[reader.valueOfHit[h]];
+            byOrder[next[rankOfValue[reader.valueOfHit[h]]]++] = quint32(h);
+    } else {
+        std::iota(byOrder.begin(), byOrder.end(), 0u);
+        placeStart.push_back(hits);
     }
     reader = OrderValueReader(false); // its keys are no longer needed
-
-    std::vector<quint32> byOrder(hits);
-    std::iota(byOrder.begin(), byOrder.end(), 0u);
-    std::sort(byOrder.begin(), byOrder.end(), [&](quint32 a, quint32 b) {
-        if (rank[a] != rank[b])
-            return rank[a] < rank[b];
+    const auto idsLess = [&ids, tables](quint32 a, quint32 b) {
         const qint64* idsA = ids.data() + std::size_t(a) * tables;
         const qint64* idsB = ids.data() + std::size_t(b) * tables;
         return std::lexicographical_compare(idsA, idsA + tables, idsB, idsB + tables);
-    });
+    };
+    for (std::size_t place = 0; place + 1 < placeStart.size(); ++place) {
+        if (placeStart[place + 1] - placeStart[place] > 1)
+            std::sort(byOrder.begin() + std::ptrdiff_t(placeStart[place]),
+                      byOrder.begin() + std::ptrdiff_t(placeStart[place + 1]), idsLess);
+    }
     std::vector<qint64> ordered;
     ordered.reserve(ids.size());
     for (quint32 h : byOrder)

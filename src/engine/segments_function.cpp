@@ -70,14 +70,20 @@ private:
     std::vector<std::uint64_t> m_bits = std::vector<std::uint64_t>(kBits / 64);
 };
 
+struct PieceHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::size_t(hashOf(text)); }
+};
+
 struct SegmentsCursor : sqlite3_vtab_cursor {
     std::string text;
     std::string delimiter;
     std::string keysText;
     bool keysRead = false;
     KeyFilter keyFilter;
-    std::unordered_map<std::string, std::vector<sqlite3_int64>> rowsOfKey;
-    std::string probe;                   // reused, so that looking a piece up does not allocate
+    // Looked up by a view of the piece, so that looking up does not copy it.
+    std::unordered_map<std::string, std::vector<sqlite3_int64>, PieceHash, std::equal_to<>>
+        rowsOfKey;
     std::vector<std::string_view> found; // the pieces of this text found among the keys
     std::vector<Match> matches;
     std::size_t current = 0;
@@ -182,8 +188,7 @@ int filter(sqlite3_vtab_cursor* base, int, const char*, int argc, sqlite3_value*
         forEachPiece(cursor->text, cursor->delimiter, [cursor](std::string_view piece) {
             if (!cursor->keyFilter.mayHold(piece))
                 return;
-            cursor->probe.assign(piece);
-            const auto key = cursor->rowsOfKey.find(cursor->probe);
+            const auto key = cursor->rowsOfKey.find(piece);
             if (key == cursor->rowsOfKey.end())
                 return;
             // A key named twice in one text is one match. Few pieces are keys, so a

@@ -295,6 +295,9 @@ private:
                 .arg(select(false), tableSql(join.key->table), tableSql(join.list->table), key,
                      bound(join.delimiter, out), bound(QStringLiteral("%"), out),
                      expression(where, out));
+        // Hit ids in no order are the two parts' columns as they stand.
+        if (m_result == SqlResult::HitIds)
+            return found + QStringLiteral(" UNION ALL ") + remaining;
 
         QStringList names;
         for (qsizetype i = 0; i < columns.size(); ++i)
@@ -303,9 +306,6 @@ private:
         for (std::size_t i = 0; i < m_tables.size(); ++i)
             rowids << QStringLiteral("r%1").arg(i);
         const QString parts = QStringLiteral("FROM (%1 UNION ALL %2)").arg(found, remaining);
-        if (m_result == SqlResult::HitIds)
-            return QStringLiteral("SELECT %1 %2")
-                .arg((names + rowids).join(QStringLiteral(", ")), parts);
         const QString order = m_orderBy ? orderSql(names[resultColumn(*m_orderBy)], rowids)
                                         : rowids.join(QStringLiteral(", "));
         return QStringLiteral("SELECT %1 %2 ORDER BY %3")
