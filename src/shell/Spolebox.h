@@ -84,10 +84,10 @@ public:
     void FormCreate();
     void CreateOpenAll();
     void MyOnidle();
-    // The session ends the program (SIGTERM, SIGHUP): it closes as the user's close does,
-    // unattended. Open dialogs close first, the messages go to standard error and questions
-    // get their cautious answer; an edit the rules refuse is dropped, not kept half-written.
-    // The program then ends with exit code 0.
+    // The session ends the program (SIGTERM, SIGHUP, SIGINT): it closes as the user's close
+    // does, unattended. Open dialogs close first, the messages go to standard error and
+    // questions get their cautious answer; an edit the rules refuse is dropped, not kept
+    // half-written. The program then ends with exit code 0.
     void endBySignal();
 
     // Recording editor.

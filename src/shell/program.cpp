@@ -6,7 +6,6 @@
 #include "data/Databoxunit.h"
 #include "engine/session.h"
 #include "install_dirs.h"
-
 #include "overview/hint_pauses.h"
 
 #include <QApplication>
@@ -36,7 +35,7 @@ extern "C" void noteEndingSignal(int signalNumber) {
 void endOnSignals(TMainForm& form) {
     if (g_signalPair[0] < 0 &&
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_signalPair) != 0) {
-        qWarning("Spolebox: cannot watch for SIGTERM and SIGHUP");
+        qWarning("Spolebox: cannot watch for SIGTERM, SIGHUP and SIGINT");
         return;
     }
     auto* notifier = new QSocketNotifier(g_signalPair[1], QSocketNotifier::Read, &form);
@@ -51,7 +50,7 @@ void endOnSignals(TMainForm& form) {
     action.sa_handler = noteEndingSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signalNumber : {SIGTERM, SIGHUP})
+    for (int signalNumber : {SIGTERM, SIGHUP, SIGINT})
         ::sigaction(signalNumber, &action, nullptr);
 }
 

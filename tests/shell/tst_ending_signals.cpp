@@ -1,6 +1,7 @@
-// The session ends the program with SIGTERM or SIGHUP (logout, shutdown, kill): the program
-// closes as the user's close does, saving the recording in edit, or, when the rules refuse
-// it, dropping it; no box waits for an answer and the program ends with exit code 0.
+// The session ends the program with SIGTERM, SIGHUP or SIGINT (logout, shutdown, kill,
+// Ctrl+C): the program closes as the user's close does, saving the recording in edit, or,
+// when the rules refuse it, dropping it; no box waits for an answer and the program ends
+// with exit code 0.
 // Each case runs the program's main window in a process of its own and signals it.
 
 #include "framework/db_edit.h"
@@ -94,6 +95,7 @@ void TestEndingSignals::signalClosesAsTheUserWould_data() {
     const QString overlap = QStringLiteral("Der er overlappende tider..");
     QTest::newRow("SIGTERM saves") << int(SIGTERM) << "1:00" << false << saved << QString();
     QTest::newRow("SIGHUP saves") << int(SIGHUP) << "1:00" << false << saved << QString();
+    QTest::newRow("SIGINT saves") << int(SIGINT) << "1:00" << false << saved << QString();
     QTest::newRow("SIGTERM with the about box open")
         << int(SIGTERM) << "1:00" << true << saved << QString();
     QTest::newRow("SIGTERM, overlap refused")
