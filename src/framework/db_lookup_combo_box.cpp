@@ -6,7 +6,6 @@
 #include "field_text.h"
 
 #include <QSignalBlocker>
-#include <QWheelEvent>
 #include <algorithm>
 
 namespace framework {
@@ -20,19 +19,10 @@ bool sameKey(const QVariant& a, const QVariant& b) {
 }
 
 DBLookupComboBox::DBLookupComboBox(QWidget* parent)
-    : QComboBox(parent), m_link(new FieldDataLink(this)) {
+    : ChoiceBox(parent), m_link(new FieldDataLink(this)) {
     setEditable(false);
-    setFocusPolicy(Qt::StrongFocus); // the wheel does not take the focus
     connect(m_link, &FieldDataLink::dataChange, this, &DBLookupComboBox::showField);
     connect(this, &QComboBox::activated, this, &DBLookupComboBox::choose);
-}
-
-void DBLookupComboBox::wheelEvent(QWheelEvent* event) {
-    if (!hasFocus()) {
-        event->ignore();
-        return;
-    }
-    QComboBox::wheelEvent(event);
 }
 
 void DBLookupComboBox::setListSource(DataSource* source) {

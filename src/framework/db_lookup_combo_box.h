@@ -1,8 +1,8 @@
 #pragma once
 
+#include "choice_box.h"
 #include "field_data_link.h"
 
-#include <QComboBox>
 #include <QPointer>
 #include <QVariant>
 #include <vector>
@@ -12,7 +12,7 @@ namespace framework {
 // A drop-down list bound to a field that stores a key: the list comes from another data
 // source (its key field and the field shown), and choosing an item writes that item's key
 // into the bound field. The list follows every change of the list's dataset; a key that
-// names no row of the list shows as an empty box.
+// names no row of the list shows as an empty box. The wheel chooses only with the focus.
 //
 //   auto* gruppe = new DBLookupComboBox(group);
 //   gruppe->setObjectName("DBLookupComboBox1");
@@ -21,7 +21,7 @@ namespace framework {
 //   gruppe->setListSource(gruppeSource);
 //   gruppe->setKeyField("Lobenummer");
 //   gruppe->setListField("Gruppenavn");
-class DBLookupComboBox : public QComboBox {
+class DBLookupComboBox : public ChoiceBox {
     Q_OBJECT
 public:
     explicit DBLookupComboBox(QWidget* parent = nullptr);
@@ -44,11 +44,6 @@ public:
 
     void setReadOnly(bool on) { m_readOnly = on; }
     bool isReadOnly() const { return m_readOnly; }
-
-protected:
-    // The wheel chooses only while the box has the focus; over an unfocused box it scrolls
-    // the window (or does nothing) instead of changing the field unseen.
-    void wheelEvent(QWheelEvent* event) override;
 
 private:
     struct Item {

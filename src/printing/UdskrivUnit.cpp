@@ -1,5 +1,6 @@
 #include "UdskrivUnit.h"
 
+#include "framework/choice_box.h"
 #include "framework/error_display.h"
 #include "framework/printer_service.h"
 #include "framework/up_down.h"
@@ -93,7 +94,7 @@ TUdskrivForm::TUdskrivForm(framework::PrinterService& printers, QWidget* parent)
     AnnullerBtn = button(this, "AnnullerBtn", QStringLiteral("Annuller"), 100, 308);
 
     Printerlabel = label(this, "Printerlabel", QStringLiteral("Udskriv på printer"), 200, 276);
-    ComboBox1 = named(new QComboBox(this), "ComboBox1");
+    ComboBox1 = named(new framework::ChoiceBox(this), "ComboBox1");
     ComboBox1->setEditable(false);
     ComboBox1->setGeometry(200, 296, 189, 21);
 

@@ -1,6 +1,7 @@
 #include "BaandtypeFormUnit.h"
 
 #include "data/Databoxunit.h"
+#include "framework/choice_box.h"
 #include "framework/error_display.h"
 
 #include <QComboBox>
@@ -40,7 +41,7 @@ TBaandtypeForm::TBaandtypeForm(TDataBox& dataBox, QWidget* parent)
     Label3 = new QLabel(QStringLiteral("Bånd længde i minutter:"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(16, 84, 150, 20);
-    ComboBox1 = new QComboBox(this);
+    ComboBox1 = new framework::ChoiceBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);

@@ -1,10 +1,12 @@
 #include "VaelgKartotekUnit.h"
 
+#include "framework/choice_box.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -38,7 +40,7 @@ TVaelgKartotekForm::TVaelgKartotekForm(QWidget* parent) : QDialog(parent) {
     auto* driveLabel = new QLabel(QStringLiteral("Drev"), this);
     driveLabel->setObjectName(QStringLiteral("Label1"));
     driveLabel->setGeometry(5, 10, 40, 21);
-    DriveComboBox1 = new QComboBox(this);
+    DriveComboBox1 = new framework::ChoiceBox(this);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
     DriveComboBox1->setGeometry(45, 8, 261, 24);
 
