@@ -38,6 +38,7 @@ struct World {
 
     World() {
         catalogue = root.filePath(QStringLiteral("DATA"));
+        QDir().mkpath(catalogue);
         generator::createCatalogue(catalogue, generator::CatalogueSize{100000, 2000, 10000});
         fillEveryField();
         csv = root.filePath(QStringLiteral("csv"));

@@ -32,6 +32,7 @@ struct World {
 
     World() {
         catalogue = root.filePath(QStringLiteral("DATA"));
+        QDir().mkpath(catalogue);
         generator::createCatalogue(catalogue, generator::CatalogueSize{100000, 2000, 10000});
         session = std::make_unique<engine::Session>(root.filePath(QStringLiteral("engine.ini")));
         session->addAlias(QStringLiteral("Spolebox"), catalogue, QStringLiteral("PARADOX"));
