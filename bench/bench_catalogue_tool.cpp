@@ -13,12 +13,12 @@
 //
 // The catalogue is generated once per run in a temporary directory (catalogue_generator.h).
 
+#include "bench_support.h"
 #include "catalogue_generator.h"
 #include "data/schema.h"
 #include "engine/collation.h"
 #include "engine/database.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,7 +27,6 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 namespace {
 
@@ -38,6 +37,7 @@ struct World {
 
     World() {
         catalogue = root.filePath(QStringLiteral("DATA"));
+        QDir().mkpath(catalogue);
         generator::createCatalogue(catalogue, generator::CatalogueSize{100000, 2000, 10000});
         fillEveryField();
         csv = root.filePath(QStringLiteral("csv"));
@@ -83,8 +83,8 @@ struct World {
 };
 
 World& world() {
-    static World w;
-    return w;
+    static bench::RunWorld<World> w;
+    return w.get();
 }
 
 // A connection of bare SQLite with the six tables attached as t0..t5 and the collation.
@@ -119,41 +119,29 @@ QString sqlName(int n) {
     return QStringLiteral("t%1.\"%2\"").arg(n).arg(def->tableName);
 }
 
-// Processor time (user and system) of the tool processes that have ended so far.
-double childCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double seconds(const QElapsedTimer& clock) {
-    return double(clock.nsecsElapsed()) / 1e9;
-}
-
 // Runs the tool once per iteration (timed) and the bare work (reported beside it);
 // prepare and tidy run untimed around each.
 void measure(benchmark::State& state, double target, const std::function<QStringList()>& prepare,
              const std::function<void()>& bare, const std::function<void()>& tidy) {
     double bareTotal = 0;
-    double cpuTotal = 0;
+    double cpuTotalMs = 0; // of the tool processes
     for (auto _ : state) {
         const QStringList arguments = prepare();
-        const double cpuBefore = childCpuSeconds();
+        const double cpuBefore = bench::childrenCpuMs();
         QElapsedTimer clock;
         clock.start();
         if (World::runTool(arguments) != 0)
             state.SkipWithError("the tool failed");
-        state.SetIterationTime(seconds(clock));
-        cpuTotal += childCpuSeconds() - cpuBefore;
+        state.SetIterationTime(bench::secondsOf(clock));
+        cpuTotalMs += bench::childrenCpuMs() - cpuBefore;
         tidy();
         clock.restart();
         bare();
-        bareTotal += seconds(clock);
+        bareTotal += bench::secondsOf(clock);
         tidy();
     }
     state.counters["bare_s"] = bareTotal / double(state.iterations());
-    state.counters["tool_cpu_s"] = cpuTotal / double(state.iterations());
+    state.counters["tool_cpu_s"] = cpuTotalMs / 1e3 / double(state.iterations());
     state.counters["target_s"] = target;
 }
 
@@ -281,13 +269,3 @@ BENCHMARK(BM_Backup)
     ->Arg(0);
 BENCHMARK(BM_Export)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Import)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,6 +6,7 @@
 //     the longest the main window's event loop went unserved meanwhile (ticks asked every
 //     5 ms), beside "bare_backup_s", the same backup taken with the program at rest.
 
+#include "bench_support.h"
 #include "catalogue_generator.h"
 #include "engine/session.h"
 #include "keeping/daily_backups.h"
@@ -32,6 +33,7 @@ struct World {
 
     World() {
         catalogue = root.filePath(QStringLiteral("DATA"));
+        QDir().mkpath(catalogue);
         generator::createCatalogue(catalogue, generator::CatalogueSize{100000, 2000, 10000});
         session = std::make_unique<engine::Session>(root.filePath(QStringLiteral("engine.ini")));
         session->addAlias(QStringLiteral("Spolebox"), catalogue, QStringLiteral("PARADOX"));
@@ -39,12 +41,8 @@ struct World {
 };
 
 World& world() {
-    static World w;
-    return w;
-}
-
-double secondsOf(const QElapsedTimer& clock) {
-    return double(clock.nsecsElapsed()) / 1e9;
+    static bench::RunWorld<World> w;
+    return w.get();
 }
 
 void BM_StartUp(benchmark::State& state) {
@@ -74,7 +72,7 @@ void BM_StartUp(benchmark::State& state) {
         poll.setInterval(0);
         QObject::connect(&poll, &QTimer::timeout, [&] {
             if (auto* about = qobject_cast<TAboutForm*>(QApplication::activeModalWidget())) {
-                startUp = secondsOf(clock);
+                startUp = bench::secondsOf(clock);
                 poll.stop();
                 about->LukButton->click();
                 loop.quit();
@@ -102,7 +100,7 @@ void BM_StartUp(benchmark::State& state) {
             tick.start();
             if (backup->running())
                 untilDone.exec();
-            backupSeconds += secondsOf(backupClock);
+            backupSeconds += bench::secondsOf(backupClock);
         }
         form->close();
         form.reset();
@@ -116,7 +114,7 @@ void BM_StartUp(benchmark::State& state) {
         QElapsedTimer clock;
         clock.start();
         keeping::takeDailyBackup(w.catalogue, backups.path(), QDate::currentDate());
-        state.counters["bare_backup_s"] = secondsOf(clock);
+        state.counters["bare_backup_s"] = bench::secondsOf(clock);
     }
 }
 
@@ -129,15 +127,3 @@ BENCHMARK(BM_StartUp)
     ->ArgName("daily_backup")
     ->Arg(0)
     ->Arg(1);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,6 +10,7 @@
 // and indexes), then filled in a single transaction each, which takes a second or two
 // instead of minutes of single posts.
 
+#include "bench_support.h"
 #include "catalogue_generator.h"
 #include "data/schema.h"
 #include "engine/collation.h"
@@ -18,7 +19,6 @@
 #include "engine/session.h"
 #include "engine/table.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -97,34 +97,43 @@ struct Stmt {
 // The generated catalogue
 
 struct Catalogue {
+    Catalogue();
+
     QTemporaryDir root;
     QString dataDir;
     QString configFile;
     std::vector<qint64> recordingIds;
 };
 
-Catalogue* g_catalogue = nullptr;
-
-std::unique_ptr<Catalogue> generate() {
-    auto cat = std::make_unique<Catalogue>();
-    if (!cat->root.isValid())
+Catalogue::Catalogue() {
+    if (!root.isValid())
         throw engine::Error(QStringLiteral("no temporary directory"));
-    cat->dataDir = cat->root.filePath(QStringLiteral("DATA"));
-    cat->configFile = cat->root.filePath(QStringLiteral("engine.ini"));
-    QDir().mkpath(cat->dataDir);
+    dataDir = root.filePath(QStringLiteral("DATA"));
+    configFile = root.filePath(QStringLiteral("engine.ini"));
+    QDir().mkpath(dataDir);
     QElapsedTimer clock;
     clock.start();
     generator::CatalogueSize size;
     size.recordings = kRecordings;
     size.tapes = kTapes;
     size.actors = kActors;
-    generator::createCatalogue(cat->dataDir, size);
-    engine::Session(cat->configFile).addAlias(kAlias, cat->dataDir, QStringLiteral("PARADOX"));
+    generator::createCatalogue(dataDir, size);
+    engine::Session(configFile).addAlias(kAlias, dataDir, QStringLiteral("PARADOX"));
     for (qint64 id = 1; id <= kRecordings; ++id)
-        cat->recordingIds.push_back(id);
+        recordingIds.push_back(id);
     std::fprintf(stderr, "Catalogue of %d tapes, %d recordings, %d actors generated in %lld ms\n",
                  kTapes, kRecordings, kActors, static_cast<long long>(clock.elapsed()));
-    return cat;
+}
+
+// The catalogue, generated on first use; the program ends when it cannot be made.
+const Catalogue& catalogue() {
+    static bench::RunWorld<Catalogue> world;
+    try {
+        return world.get();
+    } catch (const engine::Error& e) {
+        std::fprintf(stderr, "Cannot generate the catalogue: %s\n", qPrintable(e.message()));
+        std::exit(1);
+    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -180,7 +189,7 @@ const QString kActorIndex = QStringLiteral("SecEfternavn");
 // the cast page then reads the actors again for the first recording's cast.
 
 void BM_OpenCatalogue_Bare(benchmark::State& state) {
-    const QString dir = g_catalogue->dataDir;
+    const QString dir = catalogue().dataDir;
     LoopTimer timer;
     for (auto _ : state) {
         Connection c(QStringLiteral(":memory:"));
@@ -220,9 +229,10 @@ void BM_OpenCatalogue_Bare(benchmark::State& state) {
 }
 
 void BM_OpenCatalogue_Engine(benchmark::State& state) {
+    const QString configFile = catalogue().configFile; // generated before the clock starts
     LoopTimer timer;
     for (auto _ : state) {
-        engine::Session session(g_catalogue->configFile);
+        engine::Session session(configFile);
         auto groups = declare(session, schema::groups());
         auto categories = declare(session, schema::categories());
         auto tapes = declare(session, schema::tapes());
@@ -252,7 +262,7 @@ void BM_OpenCatalogue_Engine(benchmark::State& state) {
 // Cursor moves on the recordings in index order.
 
 void BM_CursorNext_Bare(benchmark::State& state) {
-    Connection c(QDir(g_catalogue->dataDir).filePath(schema::recordings().fileName));
+    Connection c(QDir(catalogue().dataDir).filePath(schema::recordings().fileName));
     Stmt st(c.db,
             "SELECT rowid, * FROM Spolebox ORDER BY Baandnummer COLLATE DANISH, Starttid, rowid");
     LoopTimer timer;
@@ -267,7 +277,7 @@ void BM_CursorNext_Bare(benchmark::State& state) {
 }
 
 void BM_CursorNext_Engine(benchmark::State& state) {
-    engine::Session session(g_catalogue->configFile);
+    engine::Session session(catalogue().configFile);
     auto videos = declare(session, schema::recordings(), kRecIndex);
     videos->open();
     LoopTimer timer;
@@ -281,7 +291,7 @@ void BM_CursorNext_Engine(benchmark::State& state) {
 }
 
 void BM_CursorPrior_Bare(benchmark::State& state) {
-    Connection c(QDir(g_catalogue->dataDir).filePath(schema::recordings().fileName));
+    Connection c(QDir(catalogue().dataDir).filePath(schema::recordings().fileName));
     Stmt st(c.db, "SELECT rowid, * FROM Spolebox ORDER BY Baandnummer COLLATE DANISH DESC, "
                   "Starttid DESC, rowid DESC");
     LoopTimer timer;
@@ -296,7 +306,7 @@ void BM_CursorPrior_Bare(benchmark::State& state) {
 }
 
 void BM_CursorPrior_Engine(benchmark::State& state) {
-    engine::Session session(g_catalogue->configFile);
+    engine::Session session(catalogue().configFile);
     auto videos = declare(session, schema::recordings(), kRecIndex);
     videos->open();
     videos->last();
@@ -314,7 +324,7 @@ void BM_CursorPrior_Engine(benchmark::State& state) {
 // recordings by reading the actors again through its cast filter, as the data module does
 // when the current recording's cast list changes.
 void BM_CursorNext_WithCastPage(benchmark::State& state) {
-    engine::Session session(g_catalogue->configFile);
+    engine::Session session(catalogue().configFile);
     auto videos = declare(session, schema::recordings(), kRecIndex);
     auto actors = declare(session, schema::actors(), kActorIndex);
     videos->open();
@@ -341,14 +351,14 @@ void BM_CursorNext_WithCastPage(benchmark::State& state) {
 // Locate a recording by its VideoAutoInc, as searches and the tape overview do.
 
 std::vector<qint64> shuffledIds() {
-    std::vector<qint64> ids = g_catalogue->recordingIds;
+    std::vector<qint64> ids = catalogue().recordingIds;
     std::shuffle(ids.begin(), ids.end(), std::mt19937(7));
     ids.resize(4096);
     return ids;
 }
 
 void BM_LocateById_Bare(benchmark::State& state) {
-    Connection c(QDir(g_catalogue->dataDir).filePath(schema::recordings().fileName));
+    Connection c(QDir(catalogue().dataDir).filePath(schema::recordings().fileName));
     Stmt st(c.db, "SELECT * FROM Spolebox WHERE VideoAutoInc = ?");
     const std::vector<qint64> ids = shuffledIds();
     std::size_t i = 0;
@@ -363,7 +373,7 @@ void BM_LocateById_Bare(benchmark::State& state) {
 }
 
 void BM_LocateById_Engine(benchmark::State& state) {
-    engine::Session session(g_catalogue->configFile);
+    engine::Session session(catalogue().configFile);
     auto videos = declare(session, schema::recordings(), kRecIndex);
     videos->open();
     const std::vector<qint64> ids = shuffledIds();
@@ -388,8 +398,8 @@ void BM_LocateById_Engine(benchmark::State& state) {
 void BM_PostEdit(benchmark::State& state) {
     // The bare side writes to a copy of the file, so that neither side does the other's
     // checkpoints or reads the other's log.
-    const QString original = QDir(g_catalogue->dataDir).filePath(schema::recordings().fileName);
-    const QString copy = g_catalogue->root.filePath(QStringLiteral("bare-copy.db"));
+    const QString original = QDir(catalogue().dataDir).filePath(schema::recordings().fileName);
+    const QString copy = catalogue().root.filePath(QStringLiteral("bare-copy.db"));
     QFile::remove(copy);
     if (!QFile::copy(original, copy)) {
         state.SkipWithError("cannot copy the recordings file");
@@ -402,7 +412,7 @@ void BM_PostEdit(benchmark::State& state) {
     Stmt update(c.db, "UPDATE Spolebox SET Titel2 = ? WHERE rowid = ?");
     Stmt commit(c.db, "COMMIT");
 
-    engine::Session session(g_catalogue->configFile);
+    engine::Session session(catalogue().configFile);
     auto videos = declare(session, schema::recordings(), kRecIndex);
     videos->open();
     videos->setRecNo(kRecordings / 2);
@@ -453,36 +463,8 @@ void BM_PostEdit(benchmark::State& state) {
     state.counters["edit_us"] = editSeconds / n * 1e6;
 }
 
-} // namespace
-
-BENCHMARK(BM_OpenCatalogue_Bare)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OpenCatalogue_Engine)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CursorNext_Bare)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CursorNext_Engine)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CursorPrior_Bare)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CursorPrior_Engine)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CursorNext_WithCastPage)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LocateById_Bare)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LocateById_Engine)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PostEdit)->UseManualTime()->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    std::unique_ptr<Catalogue> catalogue;
-    try {
-        catalogue = generate();
-    } catch (const engine::Error& e) {
-        std::fprintf(stderr, "Cannot generate the catalogue: %s\n", qPrintable(e.message()));
-        return 1;
-    }
-    g_catalogue = catalogue.get();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
-    // The targets at a glance.
+// The targets at a glance, once every benchmark has run.
+void printTargets() {
     struct Target {
         const char* name;
         const char* what;
@@ -508,5 +490,19 @@ int main(int argc, char** argv) {
                     t.microseconds > 0 ? t.microseconds : t.ratio,
                     t.microseconds > 0 ? " us" : " x bare");
     }
-    return 0;
 }
+
+[[maybe_unused]] const bool g_targetsPrinted = bench::afterRun(printTargets);
+
+} // namespace
+
+BENCHMARK(BM_OpenCatalogue_Bare)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenCatalogue_Engine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CursorNext_Bare)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CursorNext_Engine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CursorPrior_Bare)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CursorPrior_Engine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CursorNext_WithCastPage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LocateById_Bare)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LocateById_Engine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PostEdit)->UseManualTime()->Unit(benchmark::kMicrosecond);

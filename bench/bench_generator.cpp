@@ -9,7 +9,6 @@
 #include "engine/collation.h"
 #include "engine/database.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -110,13 +109,3 @@ void BM_GenerateBare(benchmark::State& state) {
 
 BENCHMARK(BM_Generate)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_GenerateBare)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -17,6 +17,7 @@
 //
 // Each catalogue is generated once per run in a temporary directory.
 
+#include "bench_support.h"
 #include "catalogue_generator.h"
 #include "data/Databoxunit.h"
 #include "data/schema.h"
@@ -27,8 +28,7 @@
 #include "overview/ProgressBarFormUnit.h"
 #include "overview/tape_rows_view.h"
 
-#include <QApplication>
-#include <QFile>
+#include <QCoreApplication>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <benchmark/benchmark.h>
@@ -36,7 +36,6 @@
 #include <map>
 #include <memory>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
 
@@ -49,16 +48,7 @@ struct Layout {
 };
 const Layout kLayouts[] = {{1000, 100, 100}, {10000, 10, 25}};
 
-// Resident memory of the process now, from /proc/self/statm.
-double residentMb() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    if (fields.size() < 2)
-        return 0;
-    return fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
+using bench::residentMb;
 
 // One catalogue, one data module and one progress window per layout for the whole run.
 struct World : DataModuleWorld {
@@ -78,11 +68,8 @@ struct World : DataModuleWorld {
 };
 
 World& world(const benchmark::State& state) {
-    static std::map<std::int64_t, std::unique_ptr<World>> worlds;
-    std::unique_ptr<World>& w = worlds[state.range(0)];
-    if (!w)
-        w = std::make_unique<World>(kLayouts[state.range(0)]);
-    return *w;
+    static std::map<std::int64_t, bench::RunWorld<World>> worlds;
+    return worlds[state.range(0)].get(kLayouts[state.range(0)]);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -245,15 +232,3 @@ BENCHMARK(BM_OpenOverview)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(0)
 BENCHMARK(BM_ScrollOverview)->Unit(benchmark::kMicrosecond)->Arg(0)->Arg(1);
 BENCHMARK(BM_ReadThroughMasterLink)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(1);
 BENCHMARK(BM_ReadInIndexOrder)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(1);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

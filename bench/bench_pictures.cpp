@@ -12,6 +12,7 @@
 // and its helpers per picture, and "x_in_process_cpu" compares that ("x_show_in_process_cpu"
 // with BM_ShowInProcess).
 
+#include "bench_support.h"
 #include "framework/child_process.h"
 #include "framework/image_control.h"
 #include "framework/picture_display.h"
@@ -19,7 +20,6 @@
 #include "framework/picture_loader.h"
 #include "picture_helper/picture_decoder.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QEventLoop>
 #include <QFile>
@@ -29,26 +29,18 @@
 #include <QWindow>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <sys/resource.h>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 double g_inProcessSeconds = 0;
-double g_inProcessCpuSeconds = 0;
-double g_showInProcessCpuSeconds = 0;
+double g_inProcessCpuMs = 0;
+double g_showInProcessCpuMs = 0;
 
-// Processor time used so far by this process, or by its ended and reaped children.
-double cpuSeconds(int who) {
-    rusage usage{};
-    ::getrusage(who, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-double cpuSecondsWithHelpers() {
-    return cpuSeconds(RUSAGE_SELF) + cpuSeconds(RUSAGE_CHILDREN);
+// Processor time used so far by this process and its ended and reaped helpers.
+double cpuMsWithHelpers() {
+    return bench::cpuMs() + bench::childrenCpuMs();
 }
 
 // A photo-like picture: smooth colour with fine noise, which JPEG cannot make small.
@@ -83,8 +75,8 @@ struct Picture {
 };
 
 const Picture& picture() {
-    static const Picture p;
-    return p;
+    static bench::RunWorld<Picture> p;
+    return p.get();
 }
 
 // The cast page's picture frame, on the screen; it counts the paintings of its picture, so
@@ -119,14 +111,14 @@ QImage decodeInProcess(const QString& path) {
 void BM_DecodeInProcess(benchmark::State& state) {
     const Picture& p = picture();
     const Clock::time_point start = Clock::now();
-    const double cpuStart = cpuSeconds(RUSAGE_SELF);
+    const double cpuStart = bench::cpuMs();
     for (auto _ : state)
         benchmark::DoNotOptimize(decodeInProcess(p.path));
     const double iterations = double(state.iterations());
     g_inProcessSeconds = std::chrono::duration<double>(Clock::now() - start).count() / iterations;
-    g_inProcessCpuSeconds = (cpuSeconds(RUSAGE_SELF) - cpuStart) / iterations;
+    g_inProcessCpuMs = (bench::cpuMs() - cpuStart) / iterations;
     state.counters["jpeg_kb"] = double(p.size) / 1024;
-    state.counters["cpu_ms"] = g_inProcessCpuSeconds * 1000;
+    state.counters["cpu_ms"] = g_inProcessCpuMs;
 }
 
 // As the cast page did before the helper: the picture hidden, decoded, fitted and shown;
@@ -134,7 +126,7 @@ void BM_DecodeInProcess(benchmark::State& state) {
 void BM_ShowInProcess(benchmark::State& state) {
     const Picture& p = picture();
     Frame frame;
-    const double cpuStart = cpuSeconds(RUSAGE_SELF);
+    const double cpuStart = bench::cpuMs();
     for (auto _ : state) {
         frame.image->hide();
         const QImage decoded = decodeInProcess(p.path);
@@ -143,8 +135,8 @@ void BM_ShowInProcess(benchmark::State& state) {
         frame.image->show();
         frame.image->repaint();
     }
-    g_showInProcessCpuSeconds = (cpuSeconds(RUSAGE_SELF) - cpuStart) / double(state.iterations());
-    state.counters["cpu_ms"] = g_showInProcessCpuSeconds * 1000;
+    g_showInProcessCpuMs = (bench::cpuMs() - cpuStart) / double(state.iterations());
+    state.counters["cpu_ms"] = g_showInProcessCpuMs;
     state.counters["paints"] = double(frame.paints) / double(state.iterations());
 }
 
@@ -163,7 +155,7 @@ void BM_ShowThroughHelper(benchmark::State& state) {
                          loop.quit();
                      });
     const Clock::time_point start = Clock::now();
-    const double cpuStart = cpuSecondsWithHelpers();
+    const double cpuStart = cpuMsWithHelpers();
     for (auto _ : state) {
         display.showFile(p.path);
         loop.exec();
@@ -175,15 +167,15 @@ void BM_ShowThroughHelper(benchmark::State& state) {
     }
     const double iterations = double(state.iterations());
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count() / iterations;
-    const double cpu = (cpuSecondsWithHelpers() - cpuStart) / iterations;
-    state.counters["cpu_ms"] = cpu * 1000;
+    const double cpu = (cpuMsWithHelpers() - cpuStart) / iterations;
+    state.counters["cpu_ms"] = cpu;
     state.counters["paints"] = double(frame.paints) / iterations;
     if (g_inProcessSeconds > 0)
         state.counters["x_in_process"] = seconds / g_inProcessSeconds;
-    if (g_inProcessCpuSeconds > 0)
-        state.counters["x_in_process_cpu"] = cpu / g_inProcessCpuSeconds;
-    if (g_showInProcessCpuSeconds > 0)
-        state.counters["x_show_in_process_cpu"] = cpu / g_showInProcessCpuSeconds;
+    if (g_inProcessCpuMs > 0)
+        state.counters["x_in_process_cpu"] = cpu / g_inProcessCpuMs;
+    if (g_showInProcessCpuMs > 0)
+        state.counters["x_show_in_process_cpu"] = cpu / g_showInProcessCpuMs;
     state.counters["target_x"] = 2;
 }
 
@@ -204,15 +196,3 @@ BENCHMARK(BM_StartTrivialProgram)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_DecodeInProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ShowInProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ShowThroughHelper)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,6 +5,7 @@
 //
 // The catalogue is generated once per run in a temporary directory.
 
+#include "bench_support.h"
 #include "catalogue_generator.h"
 #include "data/Databoxunit.h"
 #include "data/schema.h"
@@ -12,7 +13,6 @@
 #include "engine/session.h"
 #include "printing/PrintOversigtRepUnit.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QPrinter>
 #include <benchmark/benchmark.h>
@@ -43,8 +43,8 @@ struct World : DataModuleWorld {
 };
 
 World& world() {
-    static World w;
-    return w;
+    static bench::RunWorld<World> w;
+    return w.get();
 }
 
 void BM_OverviewReportToPdf(benchmark::State& state) {
@@ -72,15 +72,3 @@ void BM_OverviewReportToPdf(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_OverviewReportToPdf)->Unit(benchmark::kSecond)->Iterations(3);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

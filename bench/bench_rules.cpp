@@ -15,6 +15,7 @@
 // The catalogue is generated once per run in a temporary directory (catalogue_generator.h),
 // its recordings end to end from the start of each tape.
 
+#include "bench_support.h"
 #include "catalogue_generator.h"
 #include "data/Databoxunit.h"
 #include "data/cast_filter.h"
@@ -26,7 +27,6 @@
 #include "engine/session.h"
 #include "engine/table.h"
 
-#include <QCoreApplication>
 #include <QTime>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -57,8 +57,8 @@ struct World : DataModuleWorld {
 };
 
 World& world() {
-    static World w;
-    return w;
+    static bench::RunWorld<World> w;
+    return w.get();
 }
 
 // An engine table like the data module's VideoTable, without any rules.
@@ -365,13 +365,3 @@ BENCHMARK(BM_MoveWithCast)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CastRefreshOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ActorScanBare)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AliasLookup)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

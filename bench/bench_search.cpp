@@ -13,6 +13,7 @@
 //     search with a few hundred, every hit read (targets 50 ms and 100 ms).
 // The hits shown are compared with the bare statement's, in order.
 
+#include "bench_support.h"
 #include "catalogue_generator.h"
 #include "data/schema.h"
 #include "engine/database.h"
@@ -23,46 +24,19 @@
 #include "search/GenerelSearchFormUnit.h"
 #include "search/SkuespillerSearchFormUnit.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-#include <chrono>
-#include <ctime>
 #include <memory>
 #include <sqlite3.h>
-#include <unistd.h>
 
 namespace {
 
 const QString kAlias = QString::fromUtf8(schema::kAlias);
 constexpr int kFirstScreen = 20; // rows of a result window's grid
-
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Processor time of the process in milliseconds: on a busy machine the wall time of a
-// run says more about the others than about it.
-double cpuMs() {
-    return 1e3 * double(std::clock()) / CLOCKS_PER_SEC;
-}
-
-// Resident memory of the process now, from /proc/self/statm.
-double residentMb() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    if (fields.size() < 2)
-        return 0;
-    return fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 struct World {
     QTemporaryDir root;
@@ -82,8 +56,8 @@ struct World {
 };
 
 World& world() {
-    static World w;
-    return w;
+    static bench::RunWorld<World> w;
+    return w.get();
 }
 
 // The statement of a search as SQLite runs it, stepped through the C API.
@@ -109,7 +83,7 @@ public:
         ids.clear();
         sqlite3_stmt* st = m_statement.handle();
         sqlite3_reset(st);
-        const auto start = Clock::now();
+        const auto start = bench::Clock::now();
         while (sqlite3_step(st) == SQLITE_ROW) {
             for (int c = 0, n = sqlite3_column_count(st); c < n; ++c) {
                 if (sqlite3_column_type(st, c) == SQLITE_TEXT)
@@ -119,9 +93,9 @@ public:
             }
             ids.push_back(sqlite3_column_int64(st, m_videoAutoInc));
             if (ids.size() == kFirstScreen)
-                firstMs = msSince(start);
+                firstMs = bench::msSince(start);
         }
-        allMs = msSince(start);
+        allMs = bench::msSince(start);
     }
 
     std::vector<qint64> ids; // the hits' recordings, in order
@@ -155,27 +129,27 @@ struct WindowRun {
 
 WindowRun runWindow(SearchResultForm& form, const std::function<void()>& start) {
     WindowRun run;
-    const double before = residentMb();
-    const auto begin = Clock::now();
-    const double cpuBegin = cpuMs();
+    const double before = bench::residentMb();
+    const auto begin = bench::Clock::now();
+    const double cpuBegin = bench::cpuMs();
     QTimer::singleShot(0, &form, [&] {
         // The window is up: its first rows painted now is what the user waits for.
         form.repaint();
-        run.shownMs = msSince(begin);
-        run.shownCpuMs = cpuMs() - cpuBegin;
-        run.openMb = residentMb() - before;
+        run.shownMs = bench::msSince(begin);
+        run.shownCpuMs = bench::cpuMs() - cpuBegin;
+        run.openMb = bench::residentMb() - before;
         run.hits = form.Query1().recordCount();
         framework::DBGrid* grid = form.DBGrid1;
-        const auto scroll = Clock::now();
+        const auto scroll = bench::Clock::now();
         grid->setCurrentIndex(grid->model()->index(grid->model()->rowCount() - 1, 0));
         grid->viewport()->repaint();
-        run.scrollMs = msSince(scroll);
+        run.scrollMs = bench::msSince(scroll);
         run.lastHit = form.Query1().fieldByName(QStringLiteral("VideoAutoInc")).value();
         form.BitBtn2->click();
     });
     start();
     QCoreApplication::processEvents();
-    run.closedMb = residentMb() - before;
+    run.closedMb = bench::residentMb() - before;
     return run;
 }
 
@@ -211,9 +185,9 @@ void BM_ResultWindow(benchmark::State& state) {
     WindowRun worst;
     double bareFirst = 0, bareAll = 0, bareCpu = 0, shownTotal = 0, shownCpu = 0;
     for (auto _ : state) {
-        const double cpuBefore = cpuMs();
+        const double cpuBefore = bench::cpuMs();
         bare.run(first, all);
-        bareCpu += cpuMs() - cpuBefore;
+        bareCpu += bench::cpuMs() - cpuBefore;
         bareFirst += first;
         bareAll += all;
         const WindowRun run = runWindow(form, search);
@@ -255,10 +229,10 @@ void fewHits(benchmark::State& state, SearchResultForm& form, const std::functio
     for (auto _ : state) {
         bare.run(first, all);
         bareTotal += all;
-        const auto start = Clock::now();
+        const auto start = bench::Clock::now();
         open();
         ids = idsOf(form.Query1());
-        const double ms = msSince(start);
+        const double ms = bench::msSince(start);
         mine += ms;
         state.SetIterationTime(ms / 1e3);
     }
@@ -316,15 +290,3 @@ BENCHMARK(BM_ResultWindow)
     ->Arg(1);
 BENCHMARK(BM_TitleSearch)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ActorSearch)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
