@@ -4,13 +4,18 @@
 #include "engine/error.h"
 #include "engine/hit_order.h"
 #include "engine/session.h"
+#include "engine/spare_memory.h"
 #include "engine/sql_translator.h"
 #include "engine/statement.h"
+
+#include <algorithm>
 
 namespace {
 
 // Enough for a few screens of a grid scrolled back and forth.
 constexpr std::size_t kWindowRows = 1024;
+// Hits are read a block at a time: a screenful or more.
+constexpr int kBlockRows = 64;
 
 } // namespace
 
@@ -62,6 +67,7 @@ void HitQuery::readHits() {
     // The statement decides the hits and their order; of each hit only the row ids are
     // kept.
     m_ids = engine::orderHits(statement, translated.hitOrder);
+    engine::handBackSpareMemory(); // what sorting them took
     setFields(translated.columns);
 }
 
@@ -77,6 +83,7 @@ void HitQuery::release() {
     m_sources.clear();
     m_database.reset();
     m_columns = 0;
+    engine::handBackSpareMemory();
 }
 
 int HitQuery::recordCount() const {
@@ -105,9 +112,18 @@ const std::vector<QVariant>& HitQuery::hit(int row) const {
     }
     if (auto it = m_window.find(row); it != m_window.end())
         return it->second;
-    if (m_window.size() >= kWindowRows)
+    // The block of hits around it, read in one read transaction: one statement at a time,
+    // SQLite would take and release its file locks for each.
+    if (m_window.size() + kBlockRows > kWindowRows)
         m_window.clear();
-    return m_window.emplace(row, readHit(row)).first->second;
+    const int first = row - row % kBlockRows;
+    const int end = std::min(first + kBlockRows, recordCount());
+    engine::Database::ReadsTogether reads(*m_database);
+    for (int r = first; r < end; ++r) {
+        if (!m_window.contains(r))
+            m_window.emplace(r, readHit(r));
+    }
+    return m_window.at(row);
 }
 
 // A hit's values: the row of each table by its id, as the statement would have read it. A
