@@ -112,34 +112,50 @@ const std::vector<QVariant>& HitQuery::hit(int row) const {
     }
     if (auto it = m_window.find(row); it != m_window.end())
         return it->second;
-    // The block of hits around it, read in one read transaction: one statement at a time,
-    // SQLite would take and release its file locks for each.
     if (m_window.size() + kBlockRows > kWindowRows)
         m_window.clear();
     const int first = row - row % kBlockRows;
-    const int end = std::min(first + kBlockRows, recordCount());
-    engine::Database::ReadsTogether reads(*m_database);
-    for (int r = first; r < end; ++r) {
-        if (!m_window.contains(r))
-            m_window.emplace(r, readHit(r));
-    }
+    readBlock(first, std::min(first + kBlockRows, recordCount()));
     return m_window.at(row);
 }
 
-// A hit's values: the row of each table by its id, as the statement would have read it. A
-// row deleted since the search shows empty.
-std::vector<QVariant> HitQuery::readHit(int row) const {
-    std::vector<QVariant> values;
-    values.reserve(std::size_t(m_columns));
-    for (std::size_t s = 0; s < m_sources.size(); ++s) {
+// The hits of rows [first, end): the row of each table by its id, as the statement would
+// have read it; a row deleted since the search shows empty. One statement per table reads
+// the rows of them all, in one read transaction (statement by statement, SQLite would take
+// and release its file locks for each).
+void HitQuery::readBlock(int first, int end) const {
+    const std::size_t tables = m_sources.size();
+    std::vector<std::unordered_map<qint64, std::vector<QVariant>>> rowsOf(tables);
+    engine::Database::ReadsTogether reads(*m_database);
+    for (std::size_t s = 0; s < tables; ++s) {
         const engine::StoredTable& table = *m_sources[s].table;
+        QStringList ids;
+        for (int r = first; r < end; ++r)
+            ids << QString::number(m_ids[std::size_t(r) * tables + s]);
         engine::Statement& st = m_database->cached(
-            QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(table.qualifiedName()));
+            QStringLiteral(
+                "SELECT rowid, * FROM %1 WHERE rowid IN (SELECT value FROM json_each(?))")
+                .arg(table.qualifiedName()));
         engine::StatementUse use(st);
-        st.bind(1, QVariant(m_ids[std::size_t(row) * m_sources.size() + s]));
-        const bool found = st.step();
-        for (std::size_t c = 0; c < table.fields.size(); ++c)
-            values.push_back(found ? st.value(int(c), table.fields[c].type) : QVariant());
+        st.bind(1, QVariant(u'[' + ids.join(u',') + u']'));
+        while (st.step()) {
+            std::vector<QVariant> values;
+            values.reserve(table.fields.size());
+            for (std::size_t c = 0; c < table.fields.size(); ++c)
+                values.push_back(st.value(int(c) + 1, table.fields[c].type));
+            rowsOf[s].emplace(st.int64(0), std::move(values));
+        }
     }
-    return values;
+    for (int r = first; r < end; ++r) {
+        std::vector<QVariant> values;
+        values.reserve(std::size_t(m_columns));
+        for (std::size_t s = 0; s < tables; ++s) {
+            const auto found = rowsOf[s].find(m_ids[std::size_t(r) * tables + s]);
+            if (found != rowsOf[s].end())
+                values.insert(values.end(), found->second.begin(), found->second.end());
+            else
+                values.resize(values.size() + m_sources[s].table->fields.size());
+        }
+        m_window.insert_or_assign(r, std::move(values));
+    }
 }

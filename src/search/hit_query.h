@@ -49,7 +49,7 @@ private:
 
     void readHits();
     const std::vector<QVariant>& hit(int row) const;
-    std::vector<QVariant> readHit(int row) const;
+    void readBlock(int first, int end) const;
     void release();
 
     engine::Session& m_session;
