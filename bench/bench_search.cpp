@@ -10,7 +10,7 @@
 //     its rows ("bare_all_ms"). The "_cpu_ms" figures are processor time, for a machine
 //     busy with other work.
 //   - BM_TitleSearch and BM_ActorSearch: a title search with a few dozen hits and an actor
-//     search with a few hundred, every hit read (targets 50 ms and 100 ms).
+//     search with about five thousand, every hit read (targets 50 ms and 100 ms).
 // The hits shown are compared with the bare statement's, in order.
 
 #include "bench_support.h"
@@ -267,7 +267,7 @@ void BM_TitleSearch(benchmark::State& state) {
 
 void BM_ActorSearch(benchmark::State& state) {
     World& w = world();
-    // A first name of about two hundred actors: a few hundred hits.
+    // A first name of about two hundred actors: about five thousand hits.
     const QString pattern = QStringLiteral("%ØRNULF%");
     HitQuery& query = w.actors->Query1();
     fewHits(
