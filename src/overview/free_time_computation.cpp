@@ -30,14 +30,6 @@ struct TapeSlot {
     std::size_t located = 0; // the first tape of this name, letter case ignored
 };
 
-// A free-block entry and the tape whose free block it is, with what the list's order
-// compares: the hh:mm:ss of the entry as seconds, then the tape's name as its rank.
-struct PendingEntry {
-    int seconds = 0;
-    int nameRank = 0;
-    std::uint32_t tape = 0;
-};
-
 class Computation {
 public:
     Computation(FreeTimeInput& input, const FreeTimeProgress& progress)
@@ -49,17 +41,15 @@ public:
         // The list sorts its entries: ascending, letter case ignored. Every entry begins
         // with the fixed-width free time, so that is by the time and then by the name.
         std::stable_sort(
-            m_pending.begin(), m_pending.end(), [](const PendingEntry& a, const PendingEntry& b) {
-                return a.seconds != b.seconds ? a.seconds < b.seconds : a.nameRank < b.nameRank;
+            m_blocks.begin(), m_blocks.end(), [this](const FreeBlock& a, const FreeBlock& b) {
+                return a.seconds != b.seconds ? a.seconds < b.seconds
+                                              : m_nameRank[a.tape] < m_nameRank[b.tape];
             });
         std::vector<QString> names;
         names.reserve(m_input.tapes.size());
         for (const FreeTimeTape& tape : m_input.tapes)
             names.push_back(tape.name);
-        m_result.entries = FreeBlockEntries(std::move(names));
-        m_result.entries.reserve(m_pending.size());
-        for (const PendingEntry& entry : m_pending)
-            m_result.entries.append(entry.seconds, entry.tape);
+        m_result.entries = FreeBlockEntries(std::move(m_blocks), std::move(names));
         buildRows();
         m_result.rows.setRecordingLabels(std::move(m_input.labels));
         return std::move(m_result);
@@ -142,13 +132,13 @@ private:
     void addEntry(int ms, std::size_t tape) {
         if (ms < 1000)
             return;
-        m_pending.push_back({ms / 1000, m_nameRank[tape], std::uint32_t(tape)});
+        m_blocks.push_back({ms / 1000, std::uint32_t(tape)});
     }
 
     // Pass 2: the entries from the last (the largest free block) to the first, each a row
     // of its tape; the rows of one tape share its segments.
     void buildRows() {
-        const int n = int(m_pending.size());
+        const int n = int(m_result.entries.size());
         const int barMaximum = n - 1;
         if (m_progress.rowsStart)
             m_progress.rowsStart(barMaximum);
@@ -161,7 +151,7 @@ private:
         for (int i = n - 1; i >= 0; --i) {
             if (m_progress.rowBuilt)
                 m_progress.rowBuilt(barMaximum - i);
-            const PendingEntry& entry = m_pending[std::size_t(i)];
+            const FreeBlock& entry = m_result.entries.block(i);
             // The tape a locate by the entry's tape name finds.
             const std::size_t tape = m_tapes[entry.tape].located;
             if (shown[tape] < 0)
@@ -184,7 +174,7 @@ private:
             const int g = s - pos;
             if (g > 0)
                 rows.addFree(Minutes(pos), Minutes(g));
-            rows.addRecording(recording.sp, s, l);
+            rows.addRecording(m_input.sp[slot.recordings.first + k], s, l);
             // A recording inside the one before (old data) does not move the end back.
             pos = std::max(pos, s + l);
         }
@@ -197,8 +187,8 @@ private:
     FreeTimeInput& m_input;
     const FreeTimeProgress& m_progress;
     std::vector<TapeSlot> m_tapes;
-    std::vector<PendingEntry> m_pending; // the entries in the list's order, with their tapes
-    std::vector<int> m_nameRank;         // by tape
+    std::vector<FreeBlock> m_blocks; // the entries, sorted into the list's order
+    std::vector<int> m_nameRank;     // by tape
     FreeTimeResult m_result;
 };
 
@@ -212,7 +202,7 @@ std::string_view utf8Column(sqlite3_stmt* row, int column) {
 } // namespace
 
 QString FreeBlockEntries::text(qsizetype index) const {
-    const Entry& entry = m_entries[std::size_t(index)];
+    const FreeBlock& entry = block(index);
     return freeBlockEntry(freeTimeTextOfMsecs(entry.seconds * 1000), m_tapeNames[entry.tape]);
 }
 
@@ -257,8 +247,8 @@ FreeTimeInput readFreeTimeInput(const engine::Table& tapes, engine::Database& ca
         if (name != lastName)
             lastName.assign(name);
         ++input.groups.back().count;
-        input.recordings.push_back({sqlite3_column_double(row, 1), sqlite3_column_double(row, 2),
-                                    utf8Column(row, 3) == "SP"});
+        input.recordings.push_back({sqlite3_column_double(row, 1), sqlite3_column_double(row, 2)});
+        input.sp.push_back(utf8Column(row, 3) == "SP");
         input.labels.append(utf8Column(row, 5), sqlite3_column_int64(row, 4));
     }
     input.labels.squeeze();

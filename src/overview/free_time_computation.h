@@ -30,7 +30,6 @@ struct FreeTimeTape {
 struct FreeTimeRecording {
     double start = 0;    // Starttid, a day fraction
     double tapeTime = 0; // SpilletidSP, a day fraction
-    bool sp = false;     // Hastighed is exactly "SP"
 };
 
 // Recordings that follow each other in the index under one tape name, letter case ignored.
@@ -42,11 +41,12 @@ struct FreeTimeGroup {
 
 // The tapes in the tapes table's order and the recordings in the order of the index
 // SecBaandnrStarttid (tape name, letter case ignored, then start time), grouped by tape
-// name; recording r's title and id are label r.
+// name; recording r's speed is sp[r], its title and id label r.
 struct FreeTimeInput {
     std::vector<FreeTimeTape> tapes;
     std::vector<FreeTimeGroup> groups;
     std::vector<FreeTimeRecording> recordings;
+    std::vector<bool> sp; // Hastighed is exactly "SP"
     RecordingLabels labels;
 };
 
@@ -55,31 +55,30 @@ struct FreeTimeInput {
 // the order of the index SecBaandnrStarttid. Call inside a read transaction.
 FreeTimeInput readFreeTimeInput(const engine::Table& tapes, engine::Database& catalogue);
 
+// A free block of a tape: its free time in whole seconds (the entry's text cuts the rest)
+// and the tape's number in the tapes table's order.
+struct FreeBlock {
+    int seconds = 0;
+    std::uint32_t tape = 0;
+};
+
 // The free-block entries, sorted as the overview's list sorts them: each the free time as
 // hh:mm:ss followed by the tape's name. Kept as numbers and made into text when asked for:
 // a million entries as texts would take more memory than all the rows.
 class FreeBlockEntries {
 public:
     FreeBlockEntries() = default;
-    explicit FreeBlockEntries(std::vector<QString> tapeNames) : m_tapeNames(std::move(tapeNames)) {}
+    FreeBlockEntries(std::vector<FreeBlock> blocks, std::vector<QString> tapeNames)
+        : m_blocks(std::move(blocks)), m_tapeNames(std::move(tapeNames)) {}
 
-    // A free time of whole seconds (the text cuts the rest) on the tape of that number.
-    void append(int seconds, std::size_t tape) {
-        m_entries.push_back({seconds, std::uint32_t(tape)});
-    }
-    void reserve(std::size_t count) { m_entries.reserve(count); }
-
-    qsizetype size() const { return qsizetype(m_entries.size()); }
-    bool isEmpty() const { return m_entries.empty(); }
+    qsizetype size() const { return qsizetype(m_blocks.size()); }
+    bool isEmpty() const { return m_blocks.empty(); }
+    const FreeBlock& block(qsizetype index) const { return m_blocks[std::size_t(index)]; }
     QString text(qsizetype index) const;
     QStringList texts() const;
 
 private:
-    struct Entry {
-        int seconds = 0;
-        std::uint32_t tape = 0;
-    };
-    std::vector<Entry> m_entries;
+    std::vector<FreeBlock> m_blocks;
     std::vector<QString> m_tapeNames;
 };
 

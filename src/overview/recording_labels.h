@@ -14,7 +14,6 @@ namespace overview {
 
 class RecordingLabels {
 public:
-    void reserve(std::size_t count);
     void append(std::string_view utf8Title, qint64 id);
     // Gives back what the growing left unused.
     void squeeze();
@@ -25,7 +24,7 @@ public:
 
 private:
     std::string m_titles;
-    std::vector<std::size_t> m_titleEnds; // recording r's title ends here in m_titles
+    std::vector<std::uint32_t> m_titleEnds; // recording r's title ends here in m_titles
     std::vector<qint64> m_ids;
 };
 
