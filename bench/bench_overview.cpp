@@ -6,7 +6,8 @@
 //       blocks, so about 100 rows, per tape;
 //   /1  10,000 tapes of 10 recordings, as "create --generate 100000" makes it;
 //   /2  10,000 tapes of 100 recordings, free minutes before every recording: about 100
-//       free blocks per tape, a million recordings and a million rows.
+//       free blocks per tape, a million recordings and a million rows, as
+//       "create --generate 1000000 --tapes 10000 --gaps 100" makes it.
 // Measured:
 //   - opening it: the free-time computation and the window ready on the screen, painted
 //     once (target at most 1 s, "target_ms"), and the resident memory the first opening
