@@ -299,6 +299,8 @@ private:
 
     void writeTape(engine::Statement& st, int t, int& index) {
         const int count = recordingsOnTape(t);
+        if (count == 0)
+            return; // more tapes than recordings: this one stays empty
         const int length = m_tapeLengths[std::size_t(t)];
         const QString name = tapeName(t);
         // Each recording has its share of the tape; it takes part of it, after a few free

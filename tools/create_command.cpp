@@ -14,14 +14,13 @@
 
 namespace tool {
 
-int create(const QString& directory, bool sample, int generatedRecordings) {
+int create(const QString& directory, bool sample,
+           const std::optional<generator::CatalogueSize>& generated) {
     std::function<void(const QDir&)> fill;
     if (sample) {
         fill = fillSample;
-    } else if (generatedRecordings > 0) {
-        fill = [generatedRecordings](const QDir& dir) {
-            generator::CatalogueSize size;
-            size.recordings = generatedRecordings;
+    } else if (generated) {
+        fill = [size = *generated](const QDir& dir) {
             generator::fillCatalogue(dir.absolutePath(), size);
         };
     }
@@ -32,11 +31,10 @@ int create(const QString& directory, bool sample, int generatedRecordings) {
         return 1;
     }
     out() << "Created "
-          << (sample                    ? "a sample"
-              : generatedRecordings > 0 ? "a generated"
-                                        : "an empty")
-          << " catalogue in " << QDir::toNativeSeparators(QDir(directory).absolutePath())
-          << '\n';
+          << (sample      ? "a sample"
+              : generated ? "a generated"
+                          : "an empty")
+          << " catalogue in " << QDir::toNativeSeparators(QDir(directory).absolutePath()) << '\n';
     return 0;
 }
 

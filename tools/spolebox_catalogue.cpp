@@ -3,6 +3,7 @@
 //   spolebox-catalogue create DIR            the six tables, empty
 //   spolebox-catalogue create --sample DIR   the six tables with a small sample collection
 //   spolebox-catalogue create --generate N DIR   with N synthetic recordings
+//                    [--tapes T] [--gaps P]     on T tapes, P of 100 after free minutes
 //   spolebox-catalogue check [DIR]           soundness and consistency, one line per finding
 //   spolebox-catalogue backup [DIR] DEST     a copy into a new folder or .zip file
 //   spolebox-catalogue restore BACKUP DIR    a backup into a folder without tables
@@ -28,14 +29,15 @@ namespace {
 
 int usage() {
     tool::err() << "Usage: spolebox-catalogue COMMAND ...\n"
-                   "  create [--sample | --generate N] DIR\n"
+                   "  create [--sample | --generate N [--tapes T] [--gaps P]] DIR\n"
                    "                          creates the Spolebox catalogue tables in DIR (made\n"
                    "                          when missing); --sample also fills them with a\n"
                    "                          small sample collection, --generate N with N\n"
                    "                          synthetic recordings (1 to "
                 << generator::kMaxRecordings
                 << "), N/10 tapes\n"
-                   "                          and N/10 actors\n"
+                   "                          (or T) and N/10 actors; P of every 100 recordings\n"
+                   "                          (25 unless given) have free minutes before them\n"
                    "  check [DIR]             checks the catalogue; exit code 1 when anything\n"
                    "                          is wrong\n"
                    "  backup [DIR] DEST       copies the catalogue into DEST, a new folder or a\n"
@@ -50,29 +52,59 @@ int usage() {
     return tool::kUsageError;
 }
 
-// The number after --generate, taken out of args: 0 without the option, -1 when it is
-// not a number of recordings the generator makes.
-int takeGenerateCount(QStringList& args) {
-    const qsizetype at = args.indexOf(QStringLiteral("--generate"));
+// A whole number after an option, taken out of args.
+struct NumberOption {
+    bool given = false;
+    bool valid = true; // a number from the lowest to the highest allowed
+    int value = 0;
+};
+
+NumberOption takeNumber(QStringList& args, const QString& option, int lowest, int highest) {
+    NumberOption number;
+    const qsizetype at = args.indexOf(option);
     if (at < 0)
-        return 0;
+        return number;
+    number.given = true;
     bool ok = false;
-    const int count = at + 1 < args.size() ? args.at(at + 1).toInt(&ok) : 0;
+    number.value = at + 1 < args.size() ? args.at(at + 1).toInt(&ok) : 0;
     args.remove(at, std::min<qsizetype>(2, args.size() - at));
-    return ok && count >= 1 && count <= generator::kMaxRecordings ? count : -1;
+    number.valid = ok && number.value >= lowest && number.value <= highest;
+    return number;
 }
 
 int runCreate(QStringList args) {
     const bool sample = args.removeAll(QStringLiteral("--sample")) > 0;
-    const int generate = takeGenerateCount(args);
-    if (generate < 0) {
+    const NumberOption generate =
+        takeNumber(args, QStringLiteral("--generate"), 1, generator::kMaxRecordings);
+    const NumberOption tapes =
+        takeNumber(args, QStringLiteral("--tapes"), 1, generator::kMaxRecordings);
+    const NumberOption gaps = takeNumber(args, QStringLiteral("--gaps"), 0, 100);
+    if (!generate.valid) {
         tool::err() << "spolebox-catalogue: --generate takes a number of recordings from 1 to "
                     << generator::kMaxRecordings << '\n';
         return usage();
     }
-    if (args.size() != 1 || args.first().startsWith(u'-') || (sample && generate > 0))
+    if (!tapes.valid) {
+        tool::err() << "spolebox-catalogue: --tapes takes a number of tapes from 1 to "
+                    << generator::kMaxRecordings << '\n';
         return usage();
-    return tool::create(args.first(), sample, generate);
+    }
+    if (!gaps.valid) {
+        tool::err() << "spolebox-catalogue: --gaps takes a number from 0 to 100\n";
+        return usage();
+    }
+    if (args.size() != 1 || args.first().startsWith(u'-') || (sample && generate.given) ||
+        (!generate.given && (tapes.given || gaps.given)))
+        return usage();
+    if (!generate.given)
+        return tool::create(args.first(), sample);
+    generator::CatalogueSize size;
+    size.recordings = generate.value;
+    if (tapes.given)
+        size.tapes = tapes.value;
+    if (gaps.given)
+        size.gapPercent = gaps.value;
+    return tool::create(args.first(), sample, size);
 }
 
 // The arguments of a command that takes from `least` to `most` of them, none an option.

@@ -6,6 +6,7 @@
 #include "engine/database.h"
 #include "engine/session.h"
 #include "framework/error_display.h"
+#include "free_block_list_model.h"
 #include "free_time_computation.h"
 #include "paint_box.h"
 #include "ruler.h"
@@ -21,10 +22,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <QStringListModel>
 #include <QStyle>
 
 namespace {
@@ -83,36 +82,6 @@ void setPanelColour(QFrame* panel, const QColor& colour) {
 const QString kProgressCaption = QStringLiteral("Opretter skema");
 const QString kComputing = QStringLiteral("Beregner fri tid");
 const QString kBuilding = QStringLiteral("Opretter skema");
-const QString kMasterField = QStringLiteral("BaandNavn");
-
-// VideoTable2 follows BaandTable tape by tape: read that way, 10,000 tapes cost 10,000
-// re-queries. For the computation it is opened without its master link and read once in
-// the order of the same index; grouped by tape name as the link compares names, every tape
-// gets exactly the rows the link would give it. Closed and linked again however it ends.
-class OpenedWhole {
-public:
-    OpenedWhole(engine::Table& table, engine::Table& master, const QString& masterField)
-        : m_table(table), m_master(master), m_masterField(masterField) {
-        m_table.setMasterLink(nullptr, QString());
-        try {
-            m_table.open();
-        } catch (...) {
-            m_table.setMasterLink(&m_master, m_masterField);
-            throw;
-        }
-    }
-    ~OpenedWhole() {
-        m_table.close();
-        m_table.setMasterLink(&m_master, m_masterField);
-    }
-    OpenedWhole(const OpenedWhole&) = delete;
-    OpenedWhole& operator=(const OpenedWhole&) = delete;
-
-private:
-    engine::Table& m_table;
-    engine::Table& m_master;
-    QString m_masterField;
-};
 
 // The progress window is hidden again, however the computation ends.
 class ShownWhileComputing {
@@ -184,26 +153,22 @@ void TBaandOversigtForm::buildHeader() {
 }
 
 void TBaandOversigtForm::buildRowsArea() {
-    ScrollBox = new QScrollArea(this);
+    RowsView = new TapeRowsView(m_rows);
+    RowsView->setObjectName(QStringLiteral("RowsView"));
+    RowsView->onPanelDoubleClick = [this](qint64 tag) { PanelDblClick(tag); };
+    ScrollBox = new TapeRowsArea(RowsView, this);
     ScrollBox->setObjectName(QStringLiteral("ScrollBox"));
     ScrollBox->setGeometry(0, kBarHeight, kClientWidth, kClientHeight - 2 * kBarHeight);
     // A 2-pixel sunken border puts minute 0 of the rows under minute 0 of the ruler.
     ScrollBox->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     ScrollBox->setLineWidth(2);
     ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ScrollBox->setWidgetResizable(true);
     // The rows follow the thumb while it is dragged.
     ScrollBox->verticalScrollBar()->setTracking(true);
-    ScrollBox->verticalScrollBar()->setSingleStep(overview::kRowPitch);
-
-    RowsView = new TapeRowsView(m_rows);
-    RowsView->setObjectName(QStringLiteral("RowsView"));
-    RowsView->onPanelDoubleClick = [this](qint64 tag) { PanelDblClick(tag); };
-    ScrollBox->setWidget(RowsView);
 
     ListBox1 = new QListView(ScrollBox);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    m_entryModel = new QStringListModel(ListBox1);
+    m_entryModel = new FreeBlockListModel(ListBox1);
     ListBox1->setModel(m_entryModel);
     ListBox1->hide();
 }
@@ -282,12 +247,14 @@ void TBaandOversigtForm::startberegnpaneler() {
     setBarMaximum(bar, tapes.recordCount());
 
     // Every row is read inside one read transaction: the catalogue files are locked once
-    // rather than for each row.
+    // rather than for each row. VideoTable2 would follow BaandTable tape by tape, a
+    // re-query for each tape: the recordings are read once in the order of its index
+    // instead, and grouped by tape name as its link compares names, every tape gets
+    // exactly the rows the link would give it.
     overview::FreeTimeInput input;
-    m_dataBox.session().database(QString::fromUtf8(schema::kAlias))->transaction([&] {
-        OpenedWhole opened(m_videoTable2, tapes, kMasterField);
-        input = overview::readFreeTimeInput(tapes, m_videoTable2);
-    });
+    const std::shared_ptr<engine::Database> catalogue =
+        m_dataBox.session().database(QString::fromUtf8(schema::kAlias));
+    catalogue->transaction([&] { input = overview::readFreeTimeInput(tapes, *catalogue); });
 
     overview::FreeTimeProgress progress;
     progress.tapeRead = [bar](int recordNumber) { moveBar(bar, recordNumber); };
@@ -299,16 +266,14 @@ void TBaandOversigtForm::startberegnpaneler() {
         setBarMaximum(bar, maximum);
     };
     progress.rowBuilt = [bar](int position) { moveBar(bar, position); };
-    overview::FreeTimeResult result = overview::computeFreeTime(input, progress);
-    input = {};
+    overview::FreeTimeResult result = overview::computeFreeTime(std::move(input), progress);
 
-    m_entries = std::move(result.entries);
-    m_entryModel->setStringList(m_entries);
+    m_entryModel->setEntries(std::move(result.entries));
     m_scaleMaximum = result.scaleMaximum;
     m_rows = std::move(result.rows);
     m_rows.setRowsAreaWidth(ScrollBox->width());
     colourRows();
-    RowsView->rowsChanged();
+    ScrollBox->rowsChanged();
 
     // The tapes table is left where the walk through it and the locates would leave it:
     // on the tape of the last row built, or else on its last tape.
@@ -316,6 +281,10 @@ void TBaandOversigtForm::startberegnpaneler() {
         tapes.setRecNo(result.lastRowTape + 1);
     else
         tapes.last();
+}
+
+QStringList TBaandOversigtForm::entries() const {
+    return m_entryModel->entries().texts();
 }
 
 void TBaandOversigtForm::colourRows() {

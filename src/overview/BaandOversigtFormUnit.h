@@ -13,10 +13,10 @@ class QLabel;
 class QListView;
 class QPainter;
 class QPushButton;
-class QScrollArea;
-class QStringListModel;
+class FreeBlockListModel;
 class TDataBox;
 class TProgressBarForm;
+class TapeRowsArea;
 class TapeRowsView;
 
 // The tape overview "Find et bånd": one row per free block of every tape, the largest
@@ -37,7 +37,7 @@ public:
     QLabel* Label2 = nullptr;      // "Fri"
     QLabel* Label3 = nullptr;      // "blok"
     // Rows area.
-    QScrollArea* ScrollBox = nullptr;
+    TapeRowsArea* ScrollBox = nullptr;
     TapeRowsView* RowsView = nullptr;
     QListView* ListBox1 = nullptr; // the free-block entries, hidden
     // Footer with the "Luk" button and the colour legend.
@@ -62,7 +62,7 @@ public:
 
     // What the computation left: the rows, the sorted entries and the scale maximum.
     const overview::TapeRows& rows() const { return m_rows; }
-    QStringList entries() const { return m_entries; }
+    QStringList entries() const;
     overview::Minutes scaleMaximum() const { return m_scaleMaximum; }
 
 protected:
@@ -79,8 +79,7 @@ private:
     TProgressBarForm& m_progress;
     engine::Table m_videoTable2;
 
-    QStringListModel* m_entryModel = nullptr;
-    QStringList m_entries;
+    FreeBlockListModel* m_entryModel = nullptr;
     overview::Minutes m_scaleMaximum = 0;
     overview::TapeRows m_rows;
 };

@@ -1,11 +1,15 @@
 #include "free_time_computation.h"
 
+#include "data/schema.h"
 #include "data/tape_time.h"
 #include "engine/collation.h"
+#include "engine/database.h"
 #include "engine/table.h"
 
 #include <algorithm>
 #include <map>
+#include <sqlite3.h>
+#include <string_view>
 
 namespace overview {
 
@@ -26,37 +30,9 @@ struct TapeSlot {
     std::size_t located = 0; // the first tape of this name, letter case ignored
 };
 
-// A free-block entry and the tape whose free block it is, with what the list's order
-// compares: the hh:mm:ss of the entry as seconds, then the tape's name as its rank.
-struct PendingEntry {
-    QString text;
-    std::size_t tape = 0;
-    int seconds = 0;
-    int nameRank = 0;
-};
-
-// The recordings grouped by tape name: the rows of a group are those a master link on
-// the tapes table gives the tape of that name, in start-time order. Names equal but for
-// letter case lie together in the index.
-std::map<QString, RecordingRange, TapeNameLess>
-groupByTape(const std::vector<FreeTimeRecording>& recordings) {
-    std::map<QString, RecordingRange, TapeNameLess> groups;
-    RecordingRange* group = nullptr;
-    QString groupName;
-    for (std::size_t i = 0; i < recordings.size(); ++i) {
-        const QString& name = recordings[i].tape;
-        if (!group || (name != groupName && engine::danishCompare(name, groupName) != 0)) {
-            groupName = name;
-            group = &groups.emplace(name, RecordingRange{i, 0}).first->second;
-        }
-        ++group->count;
-    }
-    return groups;
-}
-
 class Computation {
 public:
-    Computation(const FreeTimeInput& input, const FreeTimeProgress& progress)
+    Computation(FreeTimeInput& input, const FreeTimeProgress& progress)
         : m_input(input), m_progress(progress) {}
 
     FreeTimeResult run() {
@@ -65,13 +41,17 @@ public:
         // The list sorts its entries: ascending, letter case ignored. Every entry begins
         // with the fixed-width free time, so that is by the time and then by the name.
         std::stable_sort(
-            m_pending.begin(), m_pending.end(), [](const PendingEntry& a, const PendingEntry& b) {
-                return a.seconds != b.seconds ? a.seconds < b.seconds : a.nameRank < b.nameRank;
+            m_blocks.begin(), m_blocks.end(), [this](const FreeBlock& a, const FreeBlock& b) {
+                return a.seconds != b.seconds ? a.seconds < b.seconds
+                                              : m_nameRank[a.tape] < m_nameRank[b.tape];
             });
-        m_result.entries.reserve(qsizetype(m_pending.size()));
-        for (const PendingEntry& entry : m_pending)
-            m_result.entries << entry.text;
+        std::vector<QString> names;
+        names.reserve(m_input.tapes.size());
+        for (const FreeTimeTape& tape : m_input.tapes)
+            names.push_back(tape.name);
+        m_result.entries = FreeBlockEntries(std::move(m_blocks), std::move(names));
         buildRows();
+        m_result.rows.setRecordingLabels(std::move(m_input.labels));
         return std::move(m_result);
     }
 
@@ -98,7 +78,11 @@ private:
     // Pass 1 over the tapes in their order: the free blocks of every tape become entries,
     // and the scale maximum grows to the longest tape and any overrun.
     void readTapes() {
-        const auto groups = groupByTape(m_input.recordings);
+        // The rows of a group are those a master link on the tapes table gives the tape of
+        // that name, in start-time order.
+        std::map<QString, RecordingRange, TapeNameLess> groups;
+        for (const FreeTimeGroup& group : m_input.groups)
+            groups.emplace(group.tape, RecordingRange{group.first, group.count});
         // Pass 2 finds a tape by its name as a locate in the tapes table would: the first
         // tape of that name, letter case ignored.
         std::map<QString, std::size_t, TapeNameLess> firstOfName;
@@ -148,14 +132,13 @@ private:
     void addEntry(int ms, std::size_t tape) {
         if (ms < 1000)
             return;
-        const QString text = freeBlockEntry(freeTimeTextOfMsecs(ms), m_tapes[tape].tape->name);
-        m_pending.push_back({text, tape, ms / 1000, m_nameRank[tape]});
+        m_blocks.push_back({ms / 1000, std::uint32_t(tape)});
     }
 
     // Pass 2: the entries from the last (the largest free block) to the first, each a row
     // of its tape; the rows of one tape share its segments.
     void buildRows() {
-        const int n = int(m_pending.size());
+        const int n = int(m_result.entries.size());
         const int barMaximum = n - 1;
         if (m_progress.rowsStart)
             m_progress.rowsStart(barMaximum);
@@ -168,7 +151,7 @@ private:
         for (int i = n - 1; i >= 0; --i) {
             if (m_progress.rowBuilt)
                 m_progress.rowBuilt(barMaximum - i);
-            const PendingEntry& entry = m_pending[std::size_t(i)];
+            const FreeBlock& entry = m_result.entries.block(i);
             // The tape a locate by the entry's tape name finds.
             const std::size_t tape = m_tapes[entry.tape].located;
             if (shown[tape] < 0)
@@ -182,7 +165,7 @@ private:
     // A tape's segments in tape order: its recordings and the free blocks between them.
     int addSegments(const TapeSlot& slot) {
         TapeRows& rows = m_result.rows;
-        const int tape = rows.addTape(slot.tape->name);
+        const int tape = rows.addTape(slot.tape->name, slot.recordings.first);
         int pos = 0;
         for (std::size_t k = 0; k < slot.recordings.count; ++k) {
             const FreeTimeRecording& recording = m_input.recordings[slot.recordings.first + k];
@@ -191,7 +174,7 @@ private:
             const int g = s - pos;
             if (g > 0)
                 rows.addFree(Minutes(pos), Minutes(g));
-            rows.addRecording(recording.sp, s, l, RecordingLabel{recording.title, recording.id});
+            rows.addRecording(m_input.sp[slot.recordings.first + k], s, l);
             // A recording inside the one before (old data) does not move the end back.
             pos = std::max(pos, s + l);
         }
@@ -201,17 +184,37 @@ private:
         return tape;
     }
 
-    const FreeTimeInput& m_input;
+    FreeTimeInput& m_input;
     const FreeTimeProgress& m_progress;
     std::vector<TapeSlot> m_tapes;
-    std::vector<PendingEntry> m_pending; // the entries in the list's order, with their tapes
-    std::vector<int> m_nameRank;         // by tape
+    std::vector<FreeBlock> m_blocks; // the entries, sorted into the list's order
+    std::vector<int> m_nameRank;     // by tape
     FreeTimeResult m_result;
 };
 
+// A text column of the current row as SQLite holds it, UTF-8; empty when null.
+std::string_view utf8Column(sqlite3_stmt* row, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+    return text ? std::string_view(text, std::size_t(sqlite3_column_bytes(row, column)))
+                : std::string_view();
+}
+
 } // namespace
 
-FreeTimeInput readFreeTimeInput(const engine::Table& tapes, engine::Table& recordings) {
+QString FreeBlockEntries::text(qsizetype index) const {
+    const FreeBlock& entry = block(index);
+    return freeBlockEntry(freeTimeTextOfMsecs(entry.seconds * 1000), m_tapeNames[entry.tape]);
+}
+
+QStringList FreeBlockEntries::texts() const {
+    QStringList all;
+    all.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        all << text(i);
+    return all;
+}
+
+FreeTimeInput readFreeTimeInput(const engine::Table& tapes, engine::Database& catalogue) {
     FreeTimeInput input;
     const int nameField = tapes.fieldIndex(QStringLiteral("BaandNavn"));
     const int lengthField = tapes.fieldIndex(QStringLiteral("Baandlaengde"));
@@ -222,21 +225,37 @@ FreeTimeInput readFreeTimeInput(const engine::Table& tapes, engine::Table& recor
                                tapes.rowValue(row, lengthField).toLongLong()});
     }
 
-    engine::Field& tape = recordings.fieldByName(QStringLiteral("Baandnummer"));
-    engine::Field& start = recordings.fieldByName(QStringLiteral("Starttid"));
-    engine::Field& tapeTime = recordings.fieldByName(QStringLiteral("SpilletidSP"));
-    engine::Field& speed = recordings.fieldByName(QStringLiteral("Hastighed"));
-    engine::Field& title = recordings.fieldByName(QStringLiteral("Titel1"));
-    engine::Field& id = recordings.fieldByName(QStringLiteral("VideoAutoInc"));
-    input.recordings.reserve(std::size_t(recordings.recordCount()));
-    for (recordings.first(); !recordings.eof(); recordings.next()) {
-        input.recordings.push_back({tape.asString(), start.asFloat(), tapeTime.asFloat(),
-                                    speed.asString() == u"SP", id.asInteger(), title.asString()});
+    // The recordings in one statement, in the order a table opened on the index reads
+    // them, each value read as its field holds it. The values are taken as SQLite holds
+    // them: a million recordings would otherwise cost several million short-lived strings.
+    engine::Statement& st = catalogue.cached(
+        QStringLiteral("SELECT Baandnummer, Starttid, SpilletidSP, Hastighed, VideoAutoInc, Titel1 "
+                       "FROM %1 ORDER BY Baandnummer COLLATE DANISH, Starttid, rowid")
+            .arg(catalogue.table(schema::recordings().fileName).qualifiedName()));
+    engine::StatementUse use(st);
+    sqlite3_stmt* row = st.handle();
+    // The index puts names equal but for letter case together: a group runs until a name
+    // that differs from the one before it in more than that.
+    std::string lastName;
+    while (st.step()) {
+        const std::string_view name = utf8Column(row, 0);
+        if (input.groups.empty() ||
+            (name != lastName && engine::danishCompareUtf8(name, lastName) != 0)) {
+            input.groups.push_back({QString::fromUtf8(name.data(), qsizetype(name.size())),
+                                    input.recordings.size(), 0});
+        }
+        if (name != lastName)
+            lastName.assign(name);
+        ++input.groups.back().count;
+        input.recordings.push_back({sqlite3_column_double(row, 1), sqlite3_column_double(row, 2)});
+        input.sp.push_back(utf8Column(row, 3) == "SP");
+        input.labels.append(utf8Column(row, 5), sqlite3_column_int64(row, 4));
     }
+    input.labels.squeeze();
     return input;
 }
 
-FreeTimeResult computeFreeTime(const FreeTimeInput& input, const FreeTimeProgress& progress) {
+FreeTimeResult computeFreeTime(FreeTimeInput input, const FreeTimeProgress& progress) {
     return Computation(input, progress).run();
 }
 

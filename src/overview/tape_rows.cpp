@@ -10,19 +10,19 @@ void TapeRows::clear() {
     m_segments.clear();
     m_tapes.clear();
     m_rows.clear();
-    m_recordings.clear();
+    m_labels = {};
 }
 
 QString TapeRows::caption(const Segment& segment) const {
-    if (segment.recording < 0 || std::size_t(segment.recording) >= m_recordings.size())
+    if (segment.recording < 0 || std::size_t(segment.recording) >= m_labels.size())
         return isRecording(segment.kind) ? QString() : kFreeCaption;
-    return m_recordings[std::size_t(segment.recording)].title;
+    return m_labels.title(std::size_t(segment.recording));
 }
 
 qint64 TapeRows::tag(const Segment& segment) const {
-    if (segment.recording < 0 || std::size_t(segment.recording) >= m_recordings.size())
+    if (segment.recording < 0 || std::size_t(segment.recording) >= m_labels.size())
         return 0;
-    return m_recordings[std::size_t(segment.recording)].id;
+    return m_labels.id(std::size_t(segment.recording));
 }
 
 void TapeRows::setScaleMaximum(Minutes maximum) {
@@ -42,8 +42,12 @@ QColor TapeRows::kindColour(quint8 kind) const {
     return kind < m_colours.size() ? m_colours[kind] : QColor(Qt::black);
 }
 
-int TapeRows::addTape(const QString& name) {
-    m_tapes.push_back(Tape{name, m_segments.size(), 0});
+void TapeRows::setRecordingLabels(RecordingLabels labels) {
+    m_labels = std::move(labels);
+}
+
+int TapeRows::addTape(const QString& name, std::size_t firstRecording) {
+    m_tapes.push_back(Tape{name, m_segments.size(), 0, firstRecording});
     return int(m_tapes.size()) - 1;
 }
 
@@ -55,13 +59,11 @@ void TapeRows::addSegment(const TapeSegment& segment) {
 }
 
 void TapeRows::addFree(Minutes start, Minutes length) {
-    addSegment(TapeSegment{kOtherFree, start, length, -1});
+    addSegment(TapeSegment{kOtherFree, start, length});
 }
 
-void TapeRows::addRecording(bool sp, Minutes start, Minutes length, RecordingLabel label) {
-    m_recordings.push_back(std::move(label));
-    addSegment(
-        TapeSegment{sp ? kRecordingSP : kRecordingLP, start, length, int(m_recordings.size()) - 1});
+void TapeRows::addRecording(bool sp, Minutes start, Minutes length) {
+    addSegment(TapeSegment{sp ? kRecordingSP : kRecordingLP, start, length});
 }
 
 void TapeRows::addRow(int tape, int freeLabel) {
@@ -78,6 +80,7 @@ OverviewRow TapeRows::row(int index) const {
     row.freeLabelLeft = m_rowsAreaWidth - kFreeLabelFromRight;
     row.segments.reserve(tape.count);
     const double s = scale();
+    std::size_t recording = tape.firstRecording;
     for (std::size_t i = tape.first; i < tape.first + tape.count; ++i) {
         const TapeSegment& kept = m_segments[i];
         Segment segment;
@@ -89,7 +92,8 @@ OverviewRow TapeRows::row(int index) const {
         segment.length = kept.length;
         segment.left = kStripLeft + roundHalfEven(kept.start * s);
         segment.width = roundHalfEven(kept.length * s);
-        segment.recording = kept.recording;
+        if (isRecording(kept.kind))
+            segment.recording = int(recording++);
         row.segments.push_back(segment);
     }
     return row;

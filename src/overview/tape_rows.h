@@ -1,6 +1,7 @@
 #pragma once
 
 #include "free_time.h"
+#include "recording_labels.h"
 
 #include <QColor>
 #include <QRect>
@@ -16,6 +17,7 @@
 // tape's segments are kept once, and a row is only the tape it shows and the free block it
 // stands for. The row as drawn (its segments placed and the current block marked) is made
 // when it is asked for: memory grows with the tapes and recordings, not with rows × segments.
+// A row takes 8 bytes and a segment 6, so a million free blocks fit in a few megabytes.
 namespace overview {
 
 // The geometry of the rows area, in pixels.
@@ -39,13 +41,6 @@ inline bool isRecording(quint8 kind) {
     return kind == kRecordingSP || kind == kRecordingLP;
 }
 
-// A recording that segments show: its title (the panel's caption) and its VideoAutoInc
-// (the panel's Tag). Kept once, however many rows show it.
-struct RecordingLabel {
-    QString title;
-    qint64 id = 0;
-};
-
 // A segment as a row draws it.
 struct Segment {
     quint8 kind = kCurrentFree;
@@ -53,7 +48,7 @@ struct Segment {
     Minutes length = 0;
     int left = 0; // within the rows area
     int width = 0;
-    int recording = -1; // the recording's label, -1 for free blocks
+    int recording = -1; // the recording's number among the labels, -1 for free blocks
 
     QString hint() const { return segmentHint(start, length); }
 };
@@ -96,11 +91,14 @@ public:
     // The free-time labels go this width less 50 from the left.
     void setRowsAreaWidth(int width) { m_rowsAreaWidth = width; }
 
-    // Building. A tape's segments, in tape order: addTape starts them, and the segments
-    // added go to the tape last started. Free blocks are marked current or not per row.
-    int addTape(const QString& name);
+    // Building. The titles and ids of the recordings that the segments show, by number.
+    void setRecordingLabels(RecordingLabels labels);
+    // A tape's segments, in tape order: addTape starts them, and the segments added go to
+    // the tape last started; its recordings are those numbered from firstRecording on, in
+    // the order added. Free blocks are marked current or not per row.
+    int addTape(const QString& name, std::size_t firstRecording = 0);
     void addFree(Minutes start, Minutes length);
-    void addRecording(bool sp, Minutes start, Minutes length, RecordingLabel label);
+    void addRecording(bool sp, Minutes start, Minutes length);
     // A row showing the tape (as addTape numbered it) for its free block of freeLabel
     // minutes (the hh:mm the row is labelled with). Rows lie 25 pixels apart in this order.
     void addRow(int tape, int freeLabel);
@@ -123,17 +121,18 @@ public:
     std::optional<PanelAt> panelAt(const QPoint& pos) const;
 
 private:
-    // A segment as its tape keeps it: a free block (kOtherFree) or a recording.
+    // A segment as its tape keeps it: a free block (kOtherFree) or a recording, whose
+    // number follows from its place among the tape's recordings.
     struct TapeSegment {
         quint8 kind = kOtherFree;
         Minutes start = 0;
         Minutes length = 0;
-        int recording = -1;
     };
     struct Tape {
         QString name;
         std::size_t first = 0; // of its segments
         std::size_t count = 0;
+        std::size_t firstRecording = 0;
     };
     struct Row {
         int tape = 0;
@@ -145,7 +144,7 @@ private:
     std::vector<TapeSegment> m_segments;
     std::vector<Tape> m_tapes;
     std::vector<Row> m_rows;
-    std::vector<RecordingLabel> m_recordings;
+    RecordingLabels m_labels;
     Minutes m_scaleMaximum = 0;
     int m_rowsAreaWidth = 0;
     std::array<QColor, 5> m_colours{};

@@ -72,14 +72,18 @@ void TestGeneratedCatalogue::obeysTheRules_data() {
     QTest::addColumn<int>("tapes");
     QTest::addColumn<int>("gapPercent");
     QTest::addColumn<bool>("byTool");
+    QTest::addColumn<QStringList>("toolOptions");
 
     // As the user makes it: N/10 tapes and actors.
-    QTest::newRow("tool, 2000 recordings") << 2000 << 200 << 25 << true;
+    QTest::newRow("tool, 2000 recordings") << 2000 << 200 << 25 << true << QStringList();
     // A free block before every recording of tapes crowded with a hundred: the densest
-    // layout the overview benchmark asks for.
-    QTest::newRow("100 per tape, all apart") << 1000 << 10 << 100 << false;
+    // layout the overview benchmark asks for, as the user asks the tool for it.
+    QTest::newRow("100 per tape, all apart")
+        << 1000 << 10 << 100 << true << QStringList{"--tapes", "10", "--gaps", "100"};
     // Three recordings on each tape, end to end.
-    QTest::newRow("3 per tape, no gaps") << 300 << 100 << 0 << false;
+    QTest::newRow("3 per tape, no gaps") << 300 << 100 << 0 << false << QStringList();
+    // More tapes than recordings: the tapes left over stay empty.
+    QTest::newRow("empty tapes") << 1000 << 1200 << 25 << true << QStringList{"--tapes", "1200"};
 }
 
 void TestGeneratedCatalogue::obeysTheRules() {
@@ -87,13 +91,16 @@ void TestGeneratedCatalogue::obeysTheRules() {
     QFETCH(int, tapes);
     QFETCH(int, gapPercent);
     QFETCH(bool, byTool);
+    QFETCH(QStringList, toolOptions);
 
     TempCatalogue catalogue(byTool ? TempCatalogue::Contents::NoTables
                                    : TempCatalogue::Contents::AllTables);
     QVERIFY2(catalogue.isValid(), qPrintable(catalogue.errorString()));
     if (byTool) {
-        const ToolResult result = runTool({QStringLiteral("create"), QStringLiteral("--generate"),
-                                           QString::number(recordings), catalogue.directory()});
+        const ToolResult result =
+            runTool(QStringList{QStringLiteral("create"), QStringLiteral("--generate"),
+                                QString::number(recordings)} +
+                    toolOptions + QStringList{catalogue.directory()});
         QVERIFY2(result.exitCode == 0, qPrintable(result.errors));
     } else {
         generator::CatalogueSize size;
@@ -186,6 +193,10 @@ void TestGeneratedCatalogue::refusesBadCounts_data() {
                                              QString::number(generator::kMaxRecordings + 1)};
     QTest::newRow("with --sample") << QStringList{
         QStringLiteral("--sample"), QStringLiteral("--generate"), QStringLiteral("10")};
+    QTest::newRow("no tapes") << QStringList{"--generate", "10", "--tapes", "0"};
+    QTest::newRow("gaps over 100") << QStringList{"--generate", "10", "--gaps", "101"};
+    QTest::newRow("gaps not a number") << QStringList{"--generate", "10", "--gaps", "alle"};
+    QTest::newRow("tapes without --generate") << QStringList{"--tapes", "10"};
 }
 
 void TestGeneratedCatalogue::refusesBadCounts() {
