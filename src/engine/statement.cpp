@@ -117,6 +117,12 @@ double Statement::real(int column) const {
     return sqlite3_column_double(m_stmt, column);
 }
 
+std::string_view Statement::utf8(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return text ? std::string_view(text, std::size_t(sqlite3_column_bytes(m_stmt, column)))
+                : std::string_view();
+}
+
 QString Statement::text(int column) const {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     int size = sqlite3_column_bytes(m_stmt, column);

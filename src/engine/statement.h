@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -34,6 +35,9 @@ public:
     qint64 int64(int column) const;
     double real(int column) const;
     QString text(int column) const;
+    // The column's text as SQLite holds it, UTF-8, valid until the next step; empty when
+    // null. For reading many rows without making a string of each.
+    std::string_view utf8(int column) const;
     QVariant value(int column) const; // by the stored type: qint64, double, QString or null
     // As a field of that type holds it: text, a day number, or an integer; null when empty.
     QVariant value(int column, FieldType type) const;

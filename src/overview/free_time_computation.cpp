@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <map>
-#include <sqlite3.h>
 #include <string_view>
 
 namespace overview {
@@ -192,13 +191,6 @@ private:
     FreeTimeResult m_result;
 };
 
-// A text column of the current row as SQLite holds it, UTF-8; empty when null.
-std::string_view utf8Column(sqlite3_stmt* row, int column) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
-    return text ? std::string_view(text, std::size_t(sqlite3_column_bytes(row, column)))
-                : std::string_view();
-}
-
 } // namespace
 
 QString FreeBlockEntries::text(qsizetype index) const {
@@ -233,12 +225,11 @@ FreeTimeInput readFreeTimeInput(const engine::Table& tapes, engine::Database& ca
                        "FROM %1 ORDER BY Baandnummer COLLATE DANISH, Starttid, rowid")
             .arg(catalogue.table(schema::recordings().fileName).qualifiedName()));
     engine::StatementUse use(st);
-    sqlite3_stmt* row = st.handle();
     // The index puts names equal but for letter case together: a group runs until a name
     // that differs from the one before it in more than that.
     std::string lastName;
     while (st.step()) {
-        const std::string_view name = utf8Column(row, 0);
+        const std::string_view name = st.utf8(0);
         if (input.groups.empty() ||
             (name != lastName && engine::danishCompareUtf8(name, lastName) != 0)) {
             input.groups.push_back({QString::fromUtf8(name.data(), qsizetype(name.size())),
@@ -247,9 +238,9 @@ FreeTimeInput readFreeTimeInput(const engine::Table& tapes, engine::Database& ca
         if (name != lastName)
             lastName.assign(name);
         ++input.groups.back().count;
-        input.recordings.push_back({sqlite3_column_double(row, 1), sqlite3_column_double(row, 2)});
-        input.sp.push_back(utf8Column(row, 3) == "SP");
-        input.labels.append(utf8Column(row, 5), sqlite3_column_int64(row, 4));
+        input.recordings.push_back({st.real(1), st.real(2)});
+        input.sp.push_back(st.utf8(3) == "SP");
+        input.labels.append(st.utf8(5), st.int64(4));
     }
     input.labels.squeeze();
     return input;
