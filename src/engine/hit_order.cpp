@@ -36,8 +36,9 @@ struct OrderValues {
     }
 };
 
-int sign(bool less, bool greater) {
-    return less ? -1 : (greater ? 1 : 0);
+// -1, 0 or 1 as a is below, equal to or above b.
+template <typename T> int threeWay(const T& a, const T& b) {
+    return int(b < a) - int(a < b);
 }
 
 // A whole number against a real, exactly (a double cannot hold every 64-bit integer).
@@ -48,30 +49,29 @@ int compareIntegerToReal(qint64 i, double r) {
         return -1;
     const auto whole = static_cast<qint64>(r); // toward zero, exact in this range
     if (i != whole)
-        return sign(i<whole, i> whole);
+        return threeWay(i, whole);
     const double fraction = r - static_cast<double>(whole);
-    return sign(fraction > 0, fraction < 0);
+    return threeWay(0.0, fraction);
 }
 
 int compareNumbers(const OrderValue& a, const OrderValue& b) {
     if (a.isInteger && b.isInteger)
-        return sign(a.integer<b.integer, a.integer> b.integer);
+        return threeWay(a.integer, b.integer);
     if (a.isInteger)
         return compareIntegerToReal(a.integer, b.real);
     if (b.isInteger)
         return -compareIntegerToReal(b.integer, a.real);
-    return sign(a.real<b.real, a.real> b.real);
+    return threeWay(a.real, b.real);
 }
 
 int compareValues(const OrderValues& all, quint32 indexA, quint32 indexB) {
     const OrderValue& a = all.values[indexA];
     const OrderValue& b = all.values[indexB];
     if (a.kind != b.kind)
-        return sign(a.kind<b.kind, a.kind> b.kind);
+        return threeWay(a.kind, b.kind);
     if (a.kind == OrderValue::Number)
         return compareNumbers(a, b);
-    const int c = all.keyOf(a).compare(all.keyOf(b));
-    return sign(c<0, c> 0);
+    return threeWay(all.keyOf(a).compare(all.keyOf(b)), 0);
 }
 
 std::string_view bytesOf(sqlite3_stmt* st, int column) {
