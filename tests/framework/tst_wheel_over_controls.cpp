@@ -5,26 +5,11 @@
 #include "engine/field.h"
 #include "framework/db_lookup_combo_box.h"
 #include "framework/db_radio_group.h"
+#include "wheel_turn.h"
 
 #include <QRadioButton>
-#include <QWheelEvent>
-#include <QtTest/qtestspontaneevent.h>
 
 using namespace framework;
-
-namespace {
-
-// One notch of the wheel towards the user, delivered as the window system delivers it (the
-// application gives the focus by the control's policy first).
-void turnWheel(QWidget* widget) {
-    const QPointF inside(widget->width() / 2.0, widget->height() / 2.0);
-    QWheelEvent wheel(inside, widget->mapToGlobal(inside), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QSpontaneKeyEvent::setSpontaneous(&wheel);
-    QApplication::sendEvent(widget, &wheel);
-}
-
-} // namespace
 
 class TestWheelOverControls : public QObject {
     Q_OBJECT

@@ -8,26 +8,12 @@
 #include "registers/BaandtypeFormUnit.h"
 #include "shell/VaelgKartotekUnit.h"
 #include "temp_catalogue.h"
+#include "wheel_turn.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QTest>
-#include <QWheelEvent>
-#include <QtTest/qtestspontaneevent.h>
 #include <memory>
-
-namespace {
-
-// One notch of the wheel towards the user, delivered as the window system delivers it.
-void turnWheel(QWidget* widget) {
-    const QPointF inside(widget->width() / 2.0, widget->height() / 2.0);
-    QWheelEvent wheel(inside, widget->mapToGlobal(inside), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QSpontaneKeyEvent::setSpontaneous(&wheel);
-    QApplication::sendEvent(widget, &wheel);
-}
-
-} // namespace
 
 class TestWheelOverChoiceBoxes : public QObject {
     Q_OBJECT
