@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <list>
 
 typedef struct zip zip_t;
+typedef struct zip_source zip_source_t;
 
 namespace keeping {
 
@@ -25,7 +27,8 @@ public:
     void commit(); // throws engine::Error
 
 private:
-    void compress(qint64 index, const QString& name);
+    // Adds the source as name, compressed; frees the source when it is not added.
+    void add(const QString& name, zip_source_t* source);
 
     QString m_path;
     zip_t* m_zip = nullptr;
@@ -46,6 +49,10 @@ public:
     void extract(const QString& name, const QString& targetPath) const; // throws engine::Error
 
 private:
+    // Hands the member's bytes to take, a piece at a time.
+    void readChunks(const QString& name,
+                    const std::function<void(const char*, qsizetype)>& take) const;
+
     QString m_path;
     zip_t* m_zip = nullptr;
 };
