@@ -23,32 +23,19 @@ struct Query::Prepared {
     }
 };
 
-Query::Query(Session& session) : m_session(session) {}
+Query::Query(Session& session) : SqlDataset(session) {}
 
 Query::~Query() = default;
 
-void Query::setParam(const QString& name, const QString& value) {
-    QString key = name.toLower();
-    if (key.startsWith(u':'))
-        key.remove(0, 1);
-    m_params.insert(key, value);
-}
-
 std::unique_ptr<Query::Prepared> Query::prepare() {
     auto prepared = std::make_unique<Prepared>();
-    prepared->database = m_session.database(m_alias);
+    prepared->database = database();
     Database& database = *prepared->database;
     prepared->translated =
-        translateSql(m_sql.join(u'\n'), [&database](const QString& fileName) -> const StoredTable& {
+        translateSql(sql().join(u'\n'), [&database](const QString& fileName) -> const StoredTable& {
             return database.table(fileName);
         });
-    prepared->statement = prepareTranslated(
-        database.handle(), prepared->translated, [this](const QString& name) -> QVariant {
-            const auto value = m_params.constFind(name.toLower());
-            if (value == m_params.constEnd())
-                throw Error(QStringLiteral("The parameter :%1 has no value").arg(name));
-            return *value;
-        });
+    prepared->statement = prepareStatement(database, prepared->translated);
     return prepared;
 }
 

@@ -19,16 +19,9 @@ constexpr int kBlockRows = 64;
 
 } // namespace
 
-HitQuery::HitQuery(engine::Session& session) : m_session(session) {}
+HitQuery::HitQuery(engine::Session& session) : SqlDataset(session) {}
 
 HitQuery::~HitQuery() = default;
-
-void HitQuery::setParam(const QString& name, const QString& value) {
-    QString key = name.toLower();
-    if (key.startsWith(u':'))
-        key.remove(0, 1);
-    m_params.insert(key, value);
-}
 
 void HitQuery::doOpen() {
     release();
@@ -41,12 +34,12 @@ void HitQuery::doOpen() {
 }
 
 void HitQuery::readHits() {
-    m_database = m_session.database(m_alias);
+    m_database = database();
     engine::Database& database = *m_database;
     // The tables in the order of the statement, whose columns the hits hold in that order.
     std::vector<engine::StoredTable*> tables;
     const engine::TranslatedSql translated = engine::translateSql(
-        m_sql.join(u'\n'),
+        sql().join(u'\n'),
         [&](const QString& fileName) -> const engine::StoredTable& {
             engine::StoredTable& table = database.table(fileName);
             tables.push_back(&table);
@@ -57,13 +50,7 @@ void HitQuery::readHits() {
         m_sources.push_back(Source{table});
     m_columns = int(translated.columns.size());
 
-    engine::Statement statement = engine::prepareTranslated(
-        database.handle(), translated, [this](const QString& name) -> QVariant {
-            const auto value = m_params.constFind(name.toLower());
-            if (value == m_params.constEnd())
-                throw engine::Error(QStringLiteral("The parameter :%1 has no value").arg(name));
-            return *value;
-        });
+    engine::Statement statement = prepareStatement(database, translated);
     // The statement decides the hits and their order; of each hit only the row ids are
     // kept.
     m_ids = engine::orderHits(statement, translated.hitOrder);

@@ -1,10 +1,7 @@
 #pragma once
 
-#include "engine/dataset.h"
+#include "engine/sql_dataset.h"
 
-#include <QMap>
-#include <QString>
-#include <QStringList>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -20,18 +17,10 @@ struct StoredTable;
 // which are then put in the order it gives. The values of a hit are read from its tables
 // when a grid or the cursor asks for them, and a window of recently read hits is kept. So a
 // search with a quarter of a million hits costs a few megabytes, not hundreds.
-class HitQuery : public engine::Dataset {
+class HitQuery : public engine::SqlDataset {
 public:
     explicit HitQuery(engine::Session& session);
     ~HitQuery() override;
-
-    void setAliasName(const QString& alias) { m_alias = alias; }
-    // The statement's lines, read joined by line breaks.
-    QStringList& sql() { return m_sql; }
-    const QStringList& sql() const { return m_sql; }
-    void setSql(const QStringList& lines) { m_sql = lines; }
-    // Named parameters are set as text before opening.
-    void setParam(const QString& name, const QString& value);
 
     int recordCount() const override;
     QVariant rowValue(int row, int fieldIndex) const override;
@@ -51,11 +40,6 @@ private:
     const std::vector<QVariant>& hit(int row) const;
     void readBlock(int first, int end) const;
     void release();
-
-    engine::Session& m_session;
-    QString m_alias;
-    QStringList m_sql;
-    QMap<QString, QString> m_params; // by lower-case name
 
     std::shared_ptr<engine::Database> m_database;
     std::vector<Source> m_sources;
