@@ -2,7 +2,7 @@
 // files put through the real tools: FFmpeg takes the metadata and ffprobe reads every
 // chapter back, mkvmerge takes the XML, and the cut script makes one file per recording.
 #include "data/schema.h"
-#include "data/tape_time.h"
+#include "program_run.h"
 #include "temp_catalogue.h"
 
 #include <QDir>
@@ -10,32 +10,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
-
-Result runProgram(const QString& program, const QStringList& arguments,
-                  const QString& workingDirectory = QString()) {
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(program, arguments);
-    Result result;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.output = QString::fromUtf8(process.readAllStandardOutput());
-    result.errors = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
+using Result = ProgramResult;
 
 Result runTool(const QStringList& arguments) {
     return runProgram(QStringLiteral(SPOLEBOX_CATALOGUE_TOOL), arguments);
@@ -51,33 +32,20 @@ const QList<QPair<int, int>> kChaptersSeconds{{0, 180}, {240, 420}, {420, 540}, 
 const QStringList kTitles{QStringLiteral("Første"), kSpecialTitle + QStringLiteral(" (del 2)"),
                           QStringLiteral("Tredje"), QStringLiteral("Fjerde")};
 
-void addRecording(TempCatalogue& catalogue, const QString& tape, int start, int playing,
-                  const QString& speed, const QString& title1, const QString& title2 = {}) {
-    const double playingTime = playing / 1440.0;
-    catalogue.appendRow(schema::recordings(),
-                        {{QStringLiteral("Baandnummer"), tape},
-                         {QStringLiteral("Starttid"), start / 1440.0},
-                         {QStringLiteral("SpilletidSPLP"), playingTime},
-                         {QStringLiteral("SpilletidSP"), tapetime::tapeTime(playingTime, speed)},
-                         {QStringLiteral("Hastighed"), speed},
-                         {QStringLiteral("Titel1"), title1},
-                         {QStringLiteral("Titel2"), title2}});
-}
-
 void fill(TempCatalogue& catalogue) {
     for (const auto& [name, length] : {std::pair{"Bånd1", 12}, std::pair{"OV", 60}})
         catalogue.appendRow(schema::tapes(),
                             {{QStringLiteral("BaandNavn"), QString::fromUtf8(name)},
                              {QStringLiteral("Baandlaengde"), length}});
-    addRecording(catalogue, QStringLiteral("Bånd1"), 10, 5, QStringLiteral("LP"), kTitles[3]);
-    addRecording(catalogue, QStringLiteral("Bånd1"), 0, 3, QStringLiteral("SP"), kTitles[0]);
-    addRecording(catalogue, QStringLiteral("Bånd1"), 4, 3, QStringLiteral("LP"), kSpecialTitle,
-                 QStringLiteral("del 2"));
-    addRecording(catalogue, QStringLiteral("Bånd1"), 6, 2, QStringLiteral("SP"), kTitles[2]);
-    addRecording(catalogue, QStringLiteral("OV"), 0, 30, QStringLiteral("SP"),
-                 QStringLiteral("Lang"));
-    addRecording(catalogue, QStringLiteral("OV"), 20, 20, QStringLiteral("SP"),
-                 QStringLiteral("Oveni"));
+    catalogue.appendRecording(QStringLiteral("Bånd1"), 10, 5, QStringLiteral("LP"), kTitles[3]);
+    catalogue.appendRecording(QStringLiteral("Bånd1"), 0, 3, QStringLiteral("SP"), kTitles[0]);
+    catalogue.appendRecording(QStringLiteral("Bånd1"), 4, 3, QStringLiteral("LP"), kSpecialTitle,
+                              QStringLiteral("del 2"));
+    catalogue.appendRecording(QStringLiteral("Bånd1"), 6, 2, QStringLiteral("SP"), kTitles[2]);
+    catalogue.appendRecording(QStringLiteral("OV"), 0, 30, QStringLiteral("SP"),
+                              QStringLiteral("Lang"));
+    catalogue.appendRecording(QStringLiteral("OV"), 20, 20, QStringLiteral("SP"),
+                              QStringLiteral("Oveni"));
 }
 
 QString tool(const char* name) {

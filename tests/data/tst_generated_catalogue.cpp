@@ -8,30 +8,18 @@
 #include "data/tape_time.h"
 #include "engine/table.h"
 #include "message_log.h"
+#include "program_run.h"
 #include "temp_catalogue.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 #include <set>
 
 namespace {
 
-struct ToolResult {
-    int exitCode = -1;
-    QString errors;
-};
-
-ToolResult runTool(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(SPOLEBOX_CATALOGUE_TOOL), arguments);
-    ToolResult result;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.errors = QString::fromLocal8Bit(process.readAllStandardError());
-    return result;
+ProgramResult runTool(const QStringList& arguments) {
+    return runProgram(QStringLiteral(SPOLEBOX_CATALOGUE_TOOL), arguments);
 }
 
 // What a value breaks of its field's declaration, empty when nothing.
@@ -97,7 +85,7 @@ void TestGeneratedCatalogue::obeysTheRules() {
                                    : TempCatalogue::Contents::AllTables);
     QVERIFY2(catalogue.isValid(), qPrintable(catalogue.errorString()));
     if (byTool) {
-        const ToolResult result =
+        const ProgramResult result =
             runTool(QStringList{QStringLiteral("create"), QStringLiteral("--generate"),
                                 QString::number(recordings)} +
                     toolOptions + QStringList{catalogue.directory()});
@@ -204,7 +192,7 @@ void TestGeneratedCatalogue::refusesBadCounts() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString target = QDir(dir.path()).filePath(QStringLiteral("DATA"));
-    const ToolResult result =
+    const ProgramResult result =
         runTool(QStringList{QStringLiteral("create")} + options + QStringList{target});
     QCOMPARE(result.exitCode, 2);
     QVERIFY2(result.errors.contains(u"Usage"), qPrintable(result.errors));

@@ -2,7 +2,6 @@
 // tape saved through a file dialog in the format its file type names; a tape whose
 // recordings overlap, or a recording on no tape, gets a message and no file.
 
-#include "data/tape_time.h"
 #include "framework/db_edit.h"
 #include "main_window_fixture.h"
 
@@ -19,18 +18,6 @@
 
 namespace {
 
-void addRecording(TempCatalogue& catalogue, const QString& tape, int start, int playing,
-                  const QString& speed, const QString& title) {
-    const double playingTime = playing / 1440.0;
-    catalogue.appendRow(schema::recordings(),
-                        {{QStringLiteral("Baandnummer"), tape},
-                         {QStringLiteral("Starttid"), start / 1440.0},
-                         {QStringLiteral("SpilletidSPLP"), playingTime},
-                         {QStringLiteral("SpilletidSP"), tapetime::tapeTime(playingTime, speed)},
-                         {QStringLiteral("Hastighed"), speed},
-                         {QStringLiteral("Titel1"), title}});
-}
-
 // Tape T1: SP 0:00-1:00 "Festen", 10 minutes blank, LP 91 minutes "Idioterne".
 // Tape OV: two recordings sharing tape, from before the overlap rule.
 void fill(TempCatalogue& catalogue) {
@@ -38,14 +25,14 @@ void fill(TempCatalogue& catalogue) {
         catalogue.appendRow(schema::tapes(),
                             {{QStringLiteral("BaandNavn"), QString::fromLatin1(tape)},
                              {QStringLiteral("Baandlaengde"), 180}});
-    addRecording(catalogue, QStringLiteral("T1"), 0, 60, QStringLiteral("SP"),
-                 QStringLiteral("Festen"));
-    addRecording(catalogue, QStringLiteral("T1"), 70, 91, QStringLiteral("LP"),
-                 QStringLiteral("Idioterne"));
-    addRecording(catalogue, QStringLiteral("OV"), 0, 30, QStringLiteral("SP"),
-                 QStringLiteral("Lang"));
-    addRecording(catalogue, QStringLiteral("OV"), 20, 20, QStringLiteral("SP"),
-                 QStringLiteral("Oveni"));
+    catalogue.appendRecording(QStringLiteral("T1"), 0, 60, QStringLiteral("SP"),
+                              QStringLiteral("Festen"));
+    catalogue.appendRecording(QStringLiteral("T1"), 70, 91, QStringLiteral("LP"),
+                              QStringLiteral("Idioterne"));
+    catalogue.appendRecording(QStringLiteral("OV"), 0, 30, QStringLiteral("SP"),
+                              QStringLiteral("Lang"));
+    catalogue.appendRecording(QStringLiteral("OV"), 20, 20, QStringLiteral("SP"),
+                              QStringLiteral("Oveni"));
 }
 
 QString contents(const QString& path) {

@@ -1,6 +1,7 @@
 #include "temp_catalogue.h"
 
 #include "data/schema.h"
+#include "data/tape_time.h"
 #include "engine/database.h"
 #include "engine/error.h"
 
@@ -61,6 +62,20 @@ std::unique_ptr<engine::Table> TempCatalogue::openTable(const engine::TableDef& 
     table->setFieldDefs(def.fields);
     table->open();
     return table;
+}
+
+qint64 TempCatalogue::appendRecording(const QString& tape, int startMinute, int playingMinutes,
+                                      const QString& speed, const QString& title1,
+                                      const QString& title2) {
+    const double playingTime = playingMinutes / 1440.0;
+    return appendRow(schema::recordings(),
+                     {{QStringLiteral("Baandnummer"), tape},
+                      {QStringLiteral("Starttid"), startMinute / 1440.0},
+                      {QStringLiteral("SpilletidSPLP"), playingTime},
+                      {QStringLiteral("SpilletidSP"), tapetime::tapeTime(playingTime, speed)},
+                      {QStringLiteral("Hastighed"), speed},
+                      {QStringLiteral("Titel1"), title1},
+                      {QStringLiteral("Titel2"), title2}});
 }
 
 qint64 TempCatalogue::appendRow(const engine::TableDef& def, const QVariantMap& values) {

@@ -45,6 +45,12 @@ public:
     // field (0 when the table has none). Keys are field names. Throws engine::Error.
     qint64 appendRow(const engine::TableDef& def, const QVariantMap& values);
 
+    // Appends a recording on a tape from startMinute, playingMinutes long at the speed ("SP"
+    // or "LP"), its tape time derived as the program derives it.
+    qint64 appendRecording(const QString& tape, int startMinute, int playingMinutes,
+                           const QString& speed, const QString& title1,
+                           const QString& title2 = QString());
+
     // Number of rows in a table.
     int rowCount(const engine::TableDef& def);
 

@@ -7,6 +7,7 @@
 #include "data/schema.h"
 #include "engine/database.h"
 #include "engine/statement.h"
+#include "program_run.h"
 #include "temp_catalogue.h"
 
 #include <QCryptographicHash>
@@ -18,31 +19,15 @@
 #include <QTest>
 #include <QVariantMap>
 
-struct ToolResult {
-    int exitCode = -1; // -1: did not end normally
-    QString output;
-    QString errors;
-
-    QStringList outputLines() const { return output.split(u'\n', Qt::SkipEmptyParts); }
-    QStringList errorLines() const { return errors.split(u'\n', Qt::SkipEmptyParts); }
-};
+using ToolResult = ProgramResult;
 
 // Runs spolebox-catalogue; configHome, when given, is the $XDG_CONFIG_HOME in which the
 // tool finds the alias "Spolebox" it falls back on (spolebox-engine/engine.ini there).
 inline ToolResult runTool(const QStringList& arguments, const QString& configHome = QString()) {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!configHome.isEmpty())
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(SPOLEBOX_CATALOGUE_TOOL), arguments);
-    ToolResult result;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.output = QString::fromUtf8(process.readAllStandardOutput());
-    result.errors = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return runProgram(QStringLiteral(SPOLEBOX_CATALOGUE_TOOL), arguments, QString(), environment);
 }
 
 // Names and contents of every file in dir, to prove that nothing changed.
